@@ -1,0 +1,20 @@
+#pragma once
+// The show's global objects. Constructed in this order: renderTargets,
+// sceneList, frameClock, showClock; destroyed in reverse order at exit.
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
+#include "shell/clock.h"
+#include "shell/demo_window.h"
+#include "timeline/scene_list.h"
+
+namespace qelo {
+
+extern DemoWindow mainWindow;
+extern RenderTargetBank renderTargets;
+extern SceneList sceneList;      // reads showClock
+extern Clock frameClock;         // restarted at the end of every frame step
+extern Clock showClock;          // show time
+extern ImageTexture* portraitTextures;  // 6, made by start-up; live in target 3's context
+extern ImageTexture* tileTextures;      // 3, made by start-up; live in target 4's context
+
+}  // namespace qelo
