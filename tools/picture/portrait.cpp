@@ -56,7 +56,7 @@ Rgb shadePixel(const PortraitStyle& s, P2 p)
     const Lighting bodyLight = lightEllipse(p, {128.0f, s.shoulderTop + 170.0f}, {s.shoulderHalfWidth * 1.08f, 215.0f});
     Rgb cloth = mix(s.clothA, s.clothB, clothMix(s, p));
     if (s.hair == Hair::hood && backHair < 0)
-        cloth = mix(s.clothB, s.clothA, 0.3f + 0.7f * hairShade(s, h).g);
+        cloth = mix(s.clothB, s.clothA, 0.3f + 0.7f * hairStreak(s, h));
     cloth = cloth * (0.55f + 0.6f * bodyLight.diffuse) + s.rim * bodyLight.rim * 1.2f;
     out = mix(out, cloth, coverage(body));
 

@@ -43,7 +43,7 @@ float backHairSdf(const PortraitStyle& s, P2 h)
         const float hood = ellipseSdf(h, {c.x, c.y + 4}, {r.x * 1.42f, r.y * 1.32f});
         return std::max(hood, h.y - (c.y + r.y * 1.6f));
     }
-    case Hair::long_: {
+    case Hair::flowing: {
         const float cap = ellipseSdf(h, {c.x, c.y - 6}, {r.x * 1.18f, r.y * 1.06f});
         const float wave = 6.0f * std::sin(h.y * 0.06f);
         const float fall = roundBoxSdf(h, {c.x + wave - s.faceTurn * 10.0f, c.y + r.y * 1.1f},
@@ -68,7 +68,7 @@ float fringeSdf(const PortraitStyle& s, P2 h)
         const float line = c.y - r.y * 0.45f + 14.0f * std::abs(std::sin(h.x * 0.11f)) + r.y * 0.6f * side;
         return std::max(cap, h.y - line);
     }
-    case Hair::long_: {
+    case Hair::flowing: {
         // A side parting: the fringe sweeps down towards the far side of the face.
         const float sweep = (h.x - c.x) / r.x * -s.faceTurn;
         const float line = c.y - r.y * 0.5f + r.y * 0.28f * std::max(sweep, 0.0f) + r.y * 1.2f * side;
@@ -84,22 +84,25 @@ float fringeSdf(const PortraitStyle& s, P2 h)
     return 1e6f;
 }
 
-Rgb hairShade(const PortraitStyle& s, P2 h)
+float hairStreak(const PortraitStyle& s, P2 h)
 {
     const P2 c = s.headCentre;
-    float streak = 0;
     switch (s.hair) {
     case Hair::cloud:
-        streak = fractalNoise(h.x * 0.09f, h.y * 0.09f, 4, s.seed + 7);
-        break;
+        return fractalNoise(h.x * 0.09f, h.y * 0.09f, 4, s.seed + 7);
     case Hair::hood:
-        streak = 0.5f + 0.5f * std::sin(length(h - c) * 0.12f);
-        break;
+        return 0.5f + 0.5f * std::sin(length(h - c) * 0.12f);  // folds round the face
     default: {
+        // Strands fanning out from the crown.
         const float angle = std::atan2(h.y - (c.y - s.headRadii.y), h.x - c.x);
-        streak = 0.5f + 0.5f * std::sin(angle * 34.0f + fractalNoise(h.x * 0.03f, h.y * 0.03f, 2, s.seed) * 6.0f);
+        return 0.5f + 0.5f * std::sin(angle * 34.0f + fractalNoise(h.x * 0.03f, h.y * 0.03f, 2, s.seed) * 6.0f);
     }
     }
+}
+
+Rgb hairShade(const PortraitStyle& s, P2 h)
+{
+    const float streak = hairStreak(s, h);
     const Rgb highlight = mix(s.hairColour, Rgb{1, 1, 1}, 0.45f);
     return mix(s.hairColour * 0.75f, highlight, streak * streak);
 }

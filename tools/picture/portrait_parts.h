@@ -13,7 +13,10 @@ float backHairSdf(const PortraitStyle& s, P2 head);
 // Hair drawn over the forehead: distance in pixels (large where there is none).
 float fringeSdf(const PortraitStyle& s, P2 head);
 
-// Colour of the hair at a head-frame position (texture, streaks).
+// 0..1: strands, curls or folds of the hair (or hood) at a head-frame position.
+float hairStreak(const PortraitStyle& s, P2 head);
+
+// Colour of the hair at a head-frame position.
 Rgb hairShade(const PortraitStyle& s, P2 head);
 
 // Face features painted over the lit skin colour `skin`.

@@ -9,7 +9,7 @@
 
 namespace qelo::assetgen {
 
-enum class Hair { bob, spikes, cloud, hood, long_ };
+enum class Hair { bob, spikes, cloud, hood, flowing };
 enum class ClothPattern { stripes, dots, marble, chevrons, rings };
 enum class Ornament { halo, rays, stars, arcs, doubleHalo };
 

@@ -107,7 +107,7 @@ PortraitStyle dusk()
     s.faceTurn = -0.7f;
     s.shoulderHalfWidth = 116;
     s.shoulderTop = 308;
-    s.hair = Hair::long_;
+    s.hair = Hair::flowing;
     s.pattern = ClothPattern::rings;
     s.ornament = Ornament::doubleHalo;
     s.skinLight = hex(0xFFF2E4);

@@ -64,7 +64,7 @@ P2 cellCentre(int cell)
 Canvas drawCircuitTile()
 {
     const Maze maze = carveMaze(0x5EED);
-    const Rgb trace = hex(0x30FFB0), pad = hex(0xFFF070), chip = hex(0xFFFFFF), halo = hex(0x1080FF);
+    const Rgb trace = hex(0x70FFD0), pad = hex(0xFFF8A0), chip = hex(0xFFFFFF), halo = hex(0x1080FF);
     Canvas canvas(tileSize, tileSize);
     for (int y = 0; y < tileSize; ++y) {
         for (int x = 0; x < tileSize; ++x) {
@@ -78,18 +78,18 @@ Canvas drawCircuitTile()
                     const int cell = cy * cells + cx;
                     const P2 c = cellCentre(cell);
                     if (maze.right[static_cast<std::size_t>(cell)])
-                        traces = std::min(traces, capsuleSdf(p, c, cellCentre(cell + 1), 5.0f));
+                        traces = std::min(traces, capsuleSdf(p, c, cellCentre(cell + 1), 7.0f));
                     if (maze.down[static_cast<std::size_t>(cell)])
-                        traces = std::min(traces, capsuleSdf(p, c, cellCentre(cell + cells), 5.0f));
+                        traces = std::min(traces, capsuleSdf(p, c, cellCentre(cell + cells), 7.0f));
                 }
             }
             const int here = py * cells + px;
             if (maze.links[static_cast<std::size_t>(here)] == 1)
-                pads = std::abs(circleSdf(p, cellCentre(here), 10.0f)) - 3.5f;
+                pads = std::abs(circleSdf(p, cellCentre(here), 11.0f)) - 5.0f;
             const float chipBox = roundBoxSdf(p, {tileSize * 0.5f, tileSize * 0.5f}, {30, 30}, 5);
-            const float frame = std::abs(roundBoxSdf(p, {tileSize * 0.5f, tileSize * 0.5f}, {124, 124}, 10)) - 2.5f;
+            const float frame = std::abs(roundBoxSdf(p, {tileSize * 0.5f, tileSize * 0.5f}, {124, 124}, 10)) - 4.0f;
 
-            Rgb c = halo * (0.45f * glow(std::min(traces, pads), 5.0f));
+            Rgb c = halo * (0.45f * glow(std::min(traces, pads), 6.0f));
             c = mix(c, trace, coverage(traces));
             c = mix(c, pad, coverage(pads));
             const float pins = coverage(std::abs(std::fmod(p.x + p.y * 0.0f, 12.0f) - 6.0f) - 2.5f);

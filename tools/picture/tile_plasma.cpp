@@ -21,7 +21,7 @@ Canvas drawPlasmaTile()
             const float hue = field * 0.9f;
             const Rgb colour{0.5f + 0.5f * std::cos(hue), 0.5f + 0.5f * std::cos(hue + 2.1f),
                              0.5f + 0.5f * std::cos(hue + 4.2f)};
-            canvas.at(x, y) = mix(colour, Rgb{1, 1, 1}, 0.35f * bright * bright) * bright;
+            canvas.at(x, y) = mix(colour, Rgb{1, 1, 1}, 0.6f * bright * bright * bright) * bright;
         }
     }
     return canvas;
