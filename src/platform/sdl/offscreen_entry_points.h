@@ -12,6 +12,10 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+namespace qelo {
+struct OffscreenSurface;
+}
+
 namespace qelo::sdl {
 
 struct OffscreenEntryPoints {
@@ -52,5 +56,8 @@ extern OffscreenEntryPoints offscreen;
 // Fills `offscreen` for the window context current now, on `display`.
 // Returns whether render targets can work by either way.
 bool initOffscreenEntryPoints(EGLDisplay display);
+
+// Whether the surface shares its picture with the window without a copy.
+bool sharesWithoutCopy(const OffscreenSurface* surface);
 
 }  // namespace qelo::sdl

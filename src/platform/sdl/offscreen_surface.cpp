@@ -184,4 +184,13 @@ void destroyOffscreenSurface(OffscreenSurface* surface)
     delete surface;
 }
 
+namespace sdl {
+
+bool sharesWithoutCopy(const OffscreenSurface* surface)
+{
+    return surface != nullptr && surface->image != EGL_NO_IMAGE_KHR;
+}
+
+}  // namespace sdl
+
 }  // namespace qelo
