@@ -103,22 +103,17 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    std::error_code error;
+    if (!options.dataDirectory.empty() && !fs::is_directory(options.dataDirectory, error)) {
+        std::fprintf(stderr, "qelo: --data: %s is not a directory\n", options.dataDirectory.c_str());
+        return 2;
+    }
     fs::path captureDirectory;  // resolved before the working directory changes
     if (capture) {
         captureDirectory = prepareCaptureDirectory(options.captureDirectory);
         if (captureDirectory.empty()) return 1;
     }
-
-    std::error_code error;
-    if (!options.dataDirectory.empty()) {
-        if (!fs::is_directory(options.dataDirectory, error)) {
-            std::fprintf(stderr, "qelo: --data: %s is not a directory\n", options.dataDirectory.c_str());
-            return 2;
-        }
-        fs::current_path(options.dataDirectory, error);
-    } else {
-        fs::current_path(findDataDirectory(), error);
-    }
+    fs::current_path(options.dataDirectory.empty() ? findDataDirectory() : fs::path(options.dataDirectory), error);
     if (error) {
         std::fprintf(stderr, "qelo: cannot enter the data directory: %s\n", error.message().c_str());
         return 1;
