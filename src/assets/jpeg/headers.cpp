@@ -162,6 +162,8 @@ const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::i
     for (;;) {
         const std::int32_t marker = in.byte();
         if (in.overran) return truncated;
+        // EOI carries no length; any other marker but SOI is followed by one.
+        if (marker == 0xD9) return "no picture before the end of the file";
         if (marker != 0xD8) {
             const std::int32_t length = in.word();
             if (in.overran) return truncated;
@@ -179,7 +181,6 @@ const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::i
                 if (in.overran) return truncated;
                 break;
             case 0xDA: return readScan(headers, in);
-            case 0xD9: return "no picture before the end of the file";
             case 0xC1: case 0xC2: case 0xC3: case 0xC5: case 0xC6: case 0xC7: case 0xC8:
             case 0xC9: case 0xCA: case 0xCB: case 0xCD: case 0xCE: case 0xCF:
                 return unsupportedFrame(marker);

@@ -164,6 +164,17 @@ Bytes segment(std::uint8_t marker, const Bytes& payload)
 
 std::size_t headerLength(const BuiltPicture& picture) { return headers(picture).size(); }
 
+Bytes buildWithEntropy(const BuiltPicture& picture, const std::vector<std::pair<std::uint32_t, int>>& bits)
+{
+    Bytes out = headers(picture);
+    EntropyWriter entropy;
+    for (const auto& [value, count] : bits) entropy.put(value, count);
+    entropy.align();
+    append(out, entropy.bytes);
+    append(out, {0xFF, 0xD9});
+    return out;
+}
+
 Bytes build(const BuiltPicture& picture)
 {
     Bytes out = headers(picture);

@@ -43,6 +43,11 @@ Bytes segment(std::uint8_t marker, const Bytes& payload);
 // AC table, DRI if asked, SOS naming every component with tables 0, the
 // entropy data with RSTn after every interval, EOI.
 Bytes build(const BuiltPicture& picture);
+// The same headers with hand-written entropy data: (bits, count) pairs, most
+// significant bit first, stuffed, padded with 1 bits, then EOI. The DC code
+// of size s is the 4-bit value s; the AC codes are 8 bits: 0x00 EOB,
+// 0x01 ZRL, then 2 + 10 x run + size - 1 for (run, size).
+Bytes buildWithEntropy(const BuiltPicture& picture, const std::vector<std::pair<std::uint32_t, int>>& bits);
 // The length of everything before the entropy data of build(picture).
 std::size_t headerLength(const BuiltPicture& picture);
 
