@@ -1,0 +1,86 @@
+#include "effects/branching_tree.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "geometry/cone.h"
+#include "geometry/matrix.h"
+#include "geometry/mesh.h"
+#include "geometry/vec3.h"
+#include "shell/random.h"
+
+namespace qelo {
+
+namespace {
+
+// The branch cone: built apex down, then turned a half turn about z and lifted
+// so that it stands with its base triangle on y = 0 and its apex at (0, size, 0).
+Mesh branchMesh(float size)
+{
+    Mesh cone = makeCone(0.05f * size, size, 3, 1);
+    Matrix placement;
+    placement.loadIdentity();
+    orient(placement, Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f));
+    placement.translate(0.0f, -0.5f * size, 0.0f);
+    Mesh branch = cone.transformed(placement);
+    cone.release();
+    return branch;
+}
+
+// The whole tree shares one colour cycling with time: red 0.5..1, green up to
+// 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
+void paintBranch(Mesh& branch, float time)
+{
+    const double t = time;
+    const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
+    const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
+    const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
+    for (std::int32_t i = 0; i < branch.vertexCount; ++i) {
+        branch.vertices[i].colour = {red, green, blue, 1.0f};
+    }
+}
+
+}  // namespace
+
+std::int32_t childCount(float size) { return static_cast<std::int32_t>(size * 1.4); }
+
+ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
+{
+    const double index = k;
+    ChildBranch child;
+    child.foot = static_cast<float>(index / n * size * double{0.9f});
+    child.spread = static_cast<float>(std::sin((k * k) * 986895.0) * 30.0 + 40.0);
+    child.size = static_cast<float>(size * 0.5 - index * child.spread * double{0.002f});
+    return child;
+}
+
+void drawBranch(float size, float time)
+{
+    if (size <= smallestBranch) return;
+
+    Mesh branch = branchMesh(size);
+    rand();  // drawn per branch, value unused
+    paintBranch(branch, time);
+    branch.draw(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
+
+    const std::int32_t n = childCount(size);
+    glTranslatef(0.0f, 0.25f * size, 0.0f);
+    for (std::int32_t k = 0; k < n; ++k) {
+        const ChildBranch child = childBranch(size, k, n);
+        const double index = k;
+        // Children of the same k turn alike at every level: the tree is self-similar.
+        const double turn = std::cos(19349.0 * index * index * 323.0) * 4345.0;
+        const double sway = 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
+        glPushMatrix();
+        glTranslatef(0.0f, child.foot, 0.0f);
+        glRotatef(static_cast<float>(turn), 0.0f, 1.0f, 0.0f);
+        glRotatef(2.0f, 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(child.spread + sway), 0.0f, 0.0f, 1.0f);
+        drawBranch(child.size, time);
+        glPopMatrix();
+    }
+    branch.release();
+}
+
+}  // namespace qelo

@@ -1,0 +1,81 @@
+// The tree's fixed structure and its one draw per branch. No GL context is
+// current here: the drawing calls do nothing, the generator still counts.
+#include "effects/branching_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "effects/generator_steps.h"
+#include "shell/random.h"
+
+namespace qelo {
+namespace {
+
+using testing::drawsBetween;
+
+std::int64_t drawsOfBranch(float size, float time)
+{
+    srand(31337);
+    drawBranch(size, time);
+    return drawsBetween(31337, randState());
+}
+
+// Branches per level of the tree grown from `size`, walking the same child rule.
+void countLevels(float size, std::size_t level, std::array<int, 10>& levels)
+{
+    if (size <= smallestBranch || level >= levels.size()) return;
+    ++levels[level];
+    const std::int32_t n = childCount(size);
+    for (std::int32_t k = 0; k < n; ++k) countLevels(childBranch(size, k, n).size, level + 1, levels);
+}
+
+TEST(BranchingTree, SizeFifteenGrowsThreeThousandBranchesOnSixLevels)
+{
+    std::array<int, 10> levels{};
+    countLevels(15.0f, 0, levels);
+    const std::array<int, 10> expected{1, 21, 193, 766, 1349, 670, 0, 0, 0, 0};
+    EXPECT_EQ(levels, expected);
+
+    // The drawing makes one draw per branch, whatever the time.
+    EXPECT_EQ(drawsOfBranch(15.0f, 0.0f), 3000);
+    EXPECT_EQ(drawsOfBranch(15.0f, 37.25f), 3000);
+}
+
+TEST(BranchingTree, BranchesAtOrBelowTheLimitDrawNothing)
+{
+    EXPECT_EQ(drawsOfBranch(0.05f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(0.0f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(-3.0f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(0.06f, 1.0f), 1);  // one branch, no children
+}
+
+TEST(BranchingTree, ChildCountIsTheWholePartOfOnePointFourTimesTheSize)
+{
+    EXPECT_EQ(childCount(15.0f), 21);
+    EXPECT_EQ(childCount(0.72f), 1);
+    EXPECT_EQ(childCount(0.71f), 0);
+    EXPECT_EQ(drawsOfBranch(0.72f, 0.0f), 2);
+    EXPECT_EQ(drawsOfBranch(0.71f, 0.0f), 1);
+}
+
+TEST(BranchingTree, ChildrenShrinkAndFanOutByIndex)
+{
+    const ChildBranch first = childBranch(15.0f, 0, 21);
+    EXPECT_EQ(first.foot, 0.0f);
+    EXPECT_EQ(first.spread, 40.0f);
+    EXPECT_EQ(first.size, 7.5f);
+
+    const ChildBranch last = childBranch(15.0f, 20, 21);
+    EXPECT_NEAR(last.foot, 20.0 / 21.0 * 15.0 * 0.9, 1e-5);
+    for (std::int32_t k = 0; k < 21; ++k) {
+        const ChildBranch child = childBranch(15.0f, k, 21);
+        EXPECT_GE(child.spread, 10.0f);
+        EXPECT_LE(child.spread, 70.0f);
+        EXPECT_LE(child.size, 7.5f);
+        EXPECT_GT(child.size, 0.3f * 15.0f);  // at least about 0.3 of the parent
+    }
+}
+
+}  // namespace
+}  // namespace qelo
