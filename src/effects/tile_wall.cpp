@@ -74,9 +74,10 @@ void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles)
     if (tiles) tiles[state.tileChoice].bind();
     updateSpread(state);
 
-    // Positions are float accumulators advanced by one pitch at a time.
-    // Horizontal phase in (0, 0.11], reduced in double from the unreduced
-    // product so that it does not drift as the time grows.
+    // Horizontal phase in (0, 0.11] (0 at time 0), reduced in double from
+    // the unreduced product. Column and row edges are float accumulators
+    // advanced by one pitch at a time: always six columns, and 2 to 8 rows
+    // about the middle band as the spread grows.
     double phase = static_cast<double>(localTime) * static_cast<double>(scrollSpeed);
     while (phase > static_cast<double>(pitch)) phase -= static_cast<double>(pitch);
 
