@@ -21,7 +21,7 @@ Mesh branchMesh(float size)
     Mesh cone = makeCone(0.05f * size, size, 3, 1);
     Matrix placement;
     placement.loadIdentity();
-    orient(placement, Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f));
+    placement.orient(Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f));
     placement.translate(0.0f, -0.5f * size, 0.0f);
     Mesh branch = cone.transformed(placement);
     cone.release();
@@ -36,9 +36,7 @@ void paintBranch(Mesh& branch, float time)
     const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
     const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
     const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
-    for (std::int32_t i = 0; i < branch.vertexCount; ++i) {
-        branch.vertices[i].colour = {red, green, blue, 1.0f};
-    }
+    for (MeshVertex& vertex : branch.vertices()) vertex.colour = {red, green, blue, 1.0f};
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed)
         const double r2 = randomFraction();
         const double r3 = randomFraction();
         const double index = i;
-        swarmPath.points[i] = Vec3(static_cast<float>((r3 - 0.5) * index * 4.0),
+        swarmPath.points()[i] = Vec3(static_cast<float>((r3 - 0.5) * index * 4.0),
                                    static_cast<float>(index * ((r2 - 0.5) * index * double{0.2f} + double{0.3f})),
                                    static_cast<float>((r1 - 0.5) * index * 4.0));
     }

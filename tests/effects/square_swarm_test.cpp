@@ -43,17 +43,17 @@ TEST_F(SquareSwarm, ReshapingWithTheFirstSeedGivesTheKnownControlPoints)
     EXPECT_EQ(seed, 38384);
     EXPECT_EQ(randState(), stateAfter(38383, 90));
 
-    EXPECT_EQ(path.points[0].x, 0.0f);
-    EXPECT_EQ(path.points[0].y, 0.0f);
-    EXPECT_EQ(path.points[0].z, 0.0f);
+    EXPECT_EQ(path.points()[0].x, 0.0f);
+    EXPECT_EQ(path.points()[0].y, 0.0f);
+    EXPECT_EQ(path.points()[0].z, 0.0f);
     // Point 1 from draws 4, 5, 6 (z, y, x), point 2 from draws 7, 8, 9; the
     // values as printed to four or five digits.
-    EXPECT_NEAR(path.points[1].x, -1.4248f, 5e-5f);
-    EXPECT_NEAR(path.points[1].y, 0.2038f, 5e-5f);
-    EXPECT_NEAR(path.points[1].z, 0.304f, 5e-5f);
-    EXPECT_NEAR(path.points[2].x, 3.1456f, 5e-5f);
-    EXPECT_NEAR(path.points[2].y, 0.4718f, 5e-5f);
-    EXPECT_NEAR(path.points[2].z, -2.8448f, 5e-5f);
+    EXPECT_NEAR(path.points()[1].x, -1.4248f, 5e-5f);
+    EXPECT_NEAR(path.points()[1].y, 0.2038f, 5e-5f);
+    EXPECT_NEAR(path.points()[1].z, 0.304f, 5e-5f);
+    EXPECT_NEAR(path.points()[2].x, 3.1456f, 5e-5f);
+    EXPECT_NEAR(path.points()[2].y, 0.4718f, 5e-5f);
+    EXPECT_NEAR(path.points()[2].z, -2.8448f, 5e-5f);
 }
 
 TEST_F(SquareSwarm, FirstCallReshapesFromTheSeedWithoutTestDraws)
@@ -64,8 +64,8 @@ TEST_F(SquareSwarm, FirstCallReshapesFromTheSeedWithoutTestDraws)
     EXPECT_EQ(randState(), stateAfter(38383, 90));
     EXPECT_EQ(state.swarmSeed, 38384);
     ASSERT_TRUE(state.swarmPath);
-    EXPECT_EQ(state.swarmPath->count, 30);
-    EXPECT_FALSE(state.swarmPath->closed);
+    EXPECT_EQ(state.swarmPath->count(), 30);
+    EXPECT_FALSE(state.swarmPath->closed());
     EXPECT_TRUE(state.reshapeClock);
     EXPECT_TRUE(state.tiltClock);
     EXPECT_EQ(state.tilt, 1.0f);

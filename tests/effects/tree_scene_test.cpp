@@ -38,22 +38,22 @@ TEST_F(TreeScene, RouteFromTheFixedSeedGivesTheKnownControlPoints)
     chooseRoute(route);
     EXPECT_EQ(randState(), stateAfter(23332, 30));
     // Point 0: z from the first draw, y from the second, x from the third.
-    EXPECT_NEAR(route.points[0].x, 16.504f, 1e-4f);
-    EXPECT_NEAR(route.points[0].y, 8.4462f, 1e-4f);
-    EXPECT_NEAR(route.points[0].z, 10.695f, 1e-4f);
-    EXPECT_NEAR(route.points[1].x, -16.28f, 1e-4f);
-    EXPECT_NEAR(route.points[1].y, 0.4382f, 1e-4f);
-    EXPECT_NEAR(route.points[1].z, 10.761f, 1e-4f);
-    EXPECT_NEAR(route.points[2].x, 1.996f, 1e-4f);
-    EXPECT_NEAR(route.points[2].y, 2.268f, 1e-4f);
-    EXPECT_NEAR(route.points[2].z, 14.184f, 1e-4f);
+    EXPECT_NEAR(route.points()[0].x, 16.504f, 1e-4f);
+    EXPECT_NEAR(route.points()[0].y, 8.4462f, 1e-4f);
+    EXPECT_NEAR(route.points()[0].z, 10.695f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].x, -16.28f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].y, 0.4382f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].z, 10.761f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].x, 1.996f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].y, 2.268f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].z, 14.184f, 1e-4f);
     for (std::int32_t i = 0; i < 10; ++i) {
-        EXPECT_GE(route.points[i].x, -20.0f);
-        EXPECT_LT(route.points[i].x, 20.0f);
-        EXPECT_GE(route.points[i].y, 0.0f);
-        EXPECT_LT(route.points[i].y, 14.0f);
-        EXPECT_GE(route.points[i].z, 10.0f);
-        EXPECT_LT(route.points[i].z, 20.0f);
+        EXPECT_GE(route.points()[i].x, -20.0f);
+        EXPECT_LT(route.points()[i].x, 20.0f);
+        EXPECT_GE(route.points()[i].y, 0.0f);
+        EXPECT_LT(route.points()[i].y, 14.0f);
+        EXPECT_GE(route.points()[i].z, 10.0f);
+        EXPECT_LT(route.points()[i].z, 20.0f);
     }
 }
 
@@ -65,15 +65,15 @@ TEST_F(TreeScene, FirstFrameDrawsTheRouteThenOnePerBranchThenThree)
     // the 3000 branches and the three unused draws.
     EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
     ASSERT_TRUE(state.cameraPath);
-    EXPECT_EQ(state.cameraPath->count, 10);
-    EXPECT_TRUE(state.cameraPath->closed);
+    EXPECT_EQ(state.cameraPath->count(), 10);
+    EXPECT_TRUE(state.cameraPath->closed());
     EXPECT_TRUE(state.pulseClock);
 }
 
 TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
 {
     drawTreeScene(state, 0.0f, true);
-    const Vec3 routeStart = state.cameraPath->points[0];
+    const Vec3 routeStart = state.cameraPath->points()[0];
 
     EXPECT_EQ(frameDraws(77, false, 0.1f), 3000 + 3);
     wait(499);
@@ -83,8 +83,8 @@ TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
     EXPECT_EQ(frameDraws(80, false, 0.5f), 3000 + 3);
 
     // The route stays until the next first frame.
-    EXPECT_EQ(state.cameraPath->points[0].x, routeStart.x);
-    EXPECT_EQ(state.cameraPath->points[0].z, routeStart.z);
+    EXPECT_EQ(state.cameraPath->points()[0].x, routeStart.x);
+    EXPECT_EQ(state.cameraPath->points()[0].z, routeStart.z);
 }
 
 TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
@@ -100,14 +100,14 @@ TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
 TEST_F(TreeScene, AnotherFirstFrameChoosesTheSameRouteAgain)
 {
     drawTreeScene(state, 0.0f, true);
-    const Vec3 first = state.cameraPath->points[7];
+    const Vec3 first = state.cameraPath->points()[7];
     wait(600);
     srand(9);
     drawTreeScene(state, 0.0f, true);
     // Pulse draw first, then the reseed: the rest follows from 23332 alone.
     EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
-    EXPECT_EQ(state.cameraPath->points[7].x, first.x);
-    EXPECT_EQ(state.cameraPath->points[7].y, first.y);
+    EXPECT_EQ(state.cameraPath->points()[7].x, first.x);
+    EXPECT_EQ(state.cameraPath->points()[7].y, first.y);
 }
 
 }  // namespace
