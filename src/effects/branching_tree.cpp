@@ -2,7 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
 
 #include "geometry/cone.h"
 #include "geometry/matrix.h"
@@ -26,6 +29,21 @@ Mesh branchMesh(float size)
     Mesh branch = cone.transformed(placement);
     cone.release();
     return branch;
+}
+
+// Built branch meshes by size. The tree's structure is fixed, so the same
+// sizes come back every frame; each mesh is built once by the same builder and
+// placement, and a frame only recolours and draws it. The picture is the one
+// a fresh build would give, without 3000 builds and their heap traffic per
+// frame. Bounded so that arbitrary sizes cannot grow it without end.
+Mesh& builtBranch(float size)
+{
+    constexpr std::size_t capacity = 8192;  // the show's tree has at most 3000 sizes
+    static std::unordered_map<std::uint32_t, Mesh> bySize;
+    const std::uint32_t key = std::bit_cast<std::uint32_t>(size);
+    if (const auto found = bySize.find(key); found != bySize.end()) return found->second;
+    if (bySize.size() >= capacity) bySize.clear();
+    return bySize.emplace(key, branchMesh(size)).first->second;
 }
 
 // The whole tree shares one colour cycling with time: red 0.5..1, green up to
@@ -57,7 +75,8 @@ void drawBranch(float size, float time)
 {
     if (size <= smallestBranch) return;
 
-    Mesh branch = branchMesh(size);
+    // Used up before the children are drawn: the reference need not outlive them.
+    Mesh& branch = builtBranch(size);
     rand();  // drawn per branch, value unused
     paintBranch(branch, time);
     branch.draw(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
@@ -78,7 +97,6 @@ void drawBranch(float size, float time)
         drawBranch(child.size, time);
         glPopMatrix();
     }
-    branch.release();
 }
 
 }  // namespace qelo
