@@ -17,8 +17,20 @@ namespace qelo {
 
 namespace {
 
-// The branch cone: built apex down, then turned a half turn about z and lifted
-// so that it stands with its base triangle on y = 0 and its apex at (0, size, 0).
+// The whole tree shares one colour cycling with time: red 0.5..1, green up to
+// 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
+void paintBranch(Mesh& branch, float time)
+{
+    const double t = time;
+    const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
+    const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
+    const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
+    for (MeshVertex& vertex : branch.vertices()) vertex.colour = {red, green, blue, 1.0f};
+}
+
+}  // namespace
+
+// Built apex down, then turned a half turn about z and lifted.
 Mesh branchMesh(float size)
 {
     Mesh cone = makeCone(0.05f * size, size, 3, 1);
@@ -45,19 +57,6 @@ Mesh& builtBranch(float size)
     if (bySize.size() >= capacity) bySize.clear();
     return bySize.emplace(key, branchMesh(size)).first->second;
 }
-
-// The whole tree shares one colour cycling with time: red 0.5..1, green up to
-// 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
-void paintBranch(Mesh& branch, float time)
-{
-    const double t = time;
-    const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
-    const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
-    const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
-    for (MeshVertex& vertex : branch.vertices()) vertex.colour = {red, green, blue, 1.0f};
-}
-
-}  // namespace
 
 std::int32_t childCount(float size) { return static_cast<std::int32_t>(size * 1.4); }
 

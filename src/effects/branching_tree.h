@@ -5,6 +5,8 @@
 // whole tree change with time. Size 15 gives 3000 branches on six levels.
 #include <cstdint>
 
+#include "geometry/mesh.h"
+
 namespace qelo {
 
 // Branches this small (size <= 0.05) are not drawn and draw no random value.
@@ -20,6 +22,17 @@ struct ChildBranch {
     float size;    // half the parent's size, less a little more for every later child
 };
 ChildBranch childBranch(float size, std::int32_t k, std::int32_t n);
+
+// A branch of `size` as a fresh mesh: the cone builder's 3-sided, 1-ring cone
+// turned a half turn about z and lifted, so that its base triangle lies on
+// y = 0 around the origin and its apex at (0, size, 0). Vertex colours are
+// left at their defaults.
+Mesh branchMesh(float size);
+
+// The same mesh, built once per size and kept for later frames (the tree's
+// sizes are the same every frame). Painting it is the caller's; the reference
+// stays valid while later calls add sizes.
+Mesh& builtBranch(float size);
 
 // Draws a branch of `size` standing on the current origin along +y, and all
 // its descendants, swaying with `time` (seconds). One random draw per branch
