@@ -34,8 +34,9 @@ void jitterTilt(std::optional<Clock>& tiltClock, float& tilt)
     if (rand() % 100 > 50) tilt = randomFraction();
 }
 
-// One square: the k-th of the swarm sits at parameter u of the curve turned by
-// 30 k degrees about z, tumbling by 300 u degrees.
+// Square i sits on the copy of the curve turned by 30 i degrees about z (one
+// of twelve), at a parameter u scattered by cos(32 i) around the band that k
+// slides along the curve, and tumbles by 300 u degrees.
 void drawSquare(const SplinePath& swarmPath, std::int32_t i, double k)
 {
     glPushMatrix();
@@ -71,8 +72,8 @@ void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed)
         const double r3 = randomFraction();
         const double index = i;
         swarmPath.points()[i] = Vec3(static_cast<float>((r3 - 0.5) * index * 4.0),
-                                   static_cast<float>(index * ((r2 - 0.5) * index * double{0.2f} + double{0.3f})),
-                                   static_cast<float>((r1 - 0.5) * index * 4.0));
+                                     static_cast<float>(index * ((r2 - 0.5) * index * double{0.2f} + double{0.3f})),
+                                     static_cast<float>((r1 - 0.5) * index * 4.0));
     }
 }
 
@@ -100,6 +101,7 @@ void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
 
+    // The whole figure spins at 60 degrees a second about an axis the tilt jitters.
     jitterTilt(state.tiltClock, state.tilt);
     glRotatef(static_cast<float>(localTime * 60.0), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
 

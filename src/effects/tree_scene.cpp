@@ -70,7 +70,7 @@ void chooseRoute(SplinePath& cameraPath)
         const double r2 = randomFraction();
         const double r3 = randomFraction();
         cameraPath.points()[i] = Vec3(static_cast<float>(r3 * 40.0 - 20.0), static_cast<float>(r2 * 14.0),
-                                    static_cast<float>((r1 + 1.0) * 10.0));
+                                      static_cast<float>((r1 + 1.0) * 10.0));
     }
 }
 
