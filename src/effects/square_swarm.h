@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
 #include "shell/clock.h"
 
@@ -32,8 +33,5 @@ void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed);
 // order: 0 or 1 for the reshape test, 90 after reseeding when it reshapes, then
 // 0, 1 or 2 for the tilt test.
 void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame);
-
-// Scene routine (target 3). Reads localTime and firstFrame.
-void squareSwarmEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo

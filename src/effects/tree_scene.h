@@ -5,6 +5,7 @@
 // down and stretched in depth by a breathing factor. Draws into target 3.
 #include <optional>
 
+#include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
 #include "shell/clock.h"
 
@@ -28,8 +29,5 @@ void chooseRoute(SplinePath& cameraPath);
 // order: 0 or 1 for the pulse; on a first frame the reseed and 30 for the
 // route; one per branch of the tree (3000); then 3.
 void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame);
-
-// Scene routine (target 3). Reads localTime and firstFrame.
-void treeSceneEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo
