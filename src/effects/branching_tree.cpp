@@ -58,7 +58,13 @@ Mesh& builtBranch(float size)
     return bySize.emplace(key, branchMesh(size)).first->second;
 }
 
-std::int32_t childCount(float size) { return static_cast<std::int32_t>(size * 1.4); }
+std::int32_t childCount(float size)
+{
+    const double count = size * 1.4;
+    // Not a number, or too many to count: no children (the show's largest is 21).
+    if (!(count < 1000000.0)) return 0;
+    return static_cast<std::int32_t>(count);
+}
 
 ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
 {
@@ -72,7 +78,7 @@ ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
 
 void drawBranch(float size, float time)
 {
-    if (size <= smallestBranch) return;
+    if (!(size > smallestBranch)) return;  // also not a number
 
     // Used up before the children are drawn: the reference need not outlive them.
     Mesh& branch = builtBranch(size);

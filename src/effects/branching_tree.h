@@ -9,10 +9,12 @@
 
 namespace qelo {
 
-// Branches this small (size <= 0.05) are not drawn and draw no random value.
+// Branches this small (size <= 0.05), and sizes that are not a number, are not
+// drawn and draw no random value.
 inline constexpr float smallestBranch = 0.05f;
 
-// Number of children of a branch of this size: ⌊1.4 size⌋ (none below ~0.714).
+// Number of children of a branch of this size: ⌊1.4 size⌋ (none below ~0.714;
+// none for sizes that are not a finite number or absurdly large).
 std::int32_t childCount(float size);
 
 // Where child k of a branch with n children sprouts and how it leans.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "effects/generator_steps.h"
@@ -49,6 +50,10 @@ TEST(BranchingTree, BranchesAtOrBelowTheLimitDrawNothing)
     EXPECT_EQ(drawsOfBranch(0.05f, 1.0f), 0);
     EXPECT_EQ(drawsOfBranch(0.0f, 1.0f), 0);
     EXPECT_EQ(drawsOfBranch(-3.0f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(std::nanf(""), 1.0f), 0);
+    // An infinite branch cannot be built or carry children: one draw, nothing else.
+    EXPECT_EQ(childCount(std::numeric_limits<float>::infinity()), 0);
+    EXPECT_EQ(drawsOfBranch(std::numeric_limits<float>::infinity(), 1.0f), 1);
     EXPECT_EQ(drawsOfBranch(0.06f, 1.0f), 1);  // one branch, no children
 }
 
