@@ -61,11 +61,13 @@ void CaptureProgress::update(std::int64_t done)
     const std::int64_t tenth = total > 0 ? done * 10 / total : 10;
     if (tenth == lastTenth) return;
     lastTenth = tenth;
+    lastPrinted = done;
     std::fprintf(stderr, "%s\n", progressLine(done, total, secondsSince(start)).c_str());
 }
 
 void CaptureProgress::finish(std::int64_t done)
 {
+    if (!terminal && done == lastPrinted) return;
     std::fprintf(stderr, "%s%s\n", terminal ? "\r" : "", progressLine(done, total, secondsSince(start)).c_str());
 }
 

@@ -52,6 +52,15 @@ window_size() {
   xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 
+# Whether window $1 is a plain window fixed at 1024 x 768. Under Xvfb no
+# window manager carries out a full-screen request, so both modes keep the
+# 1024 x 768 size there; what tells them apart is the size hints: SDL pins a
+# window's size, and leaves a full-screen window's free for the manager.
+is_fixed_window() {
+  [ "$(window_size "$1")" = "1024x768" ] &&
+    xprop -id "$1" WM_NORMAL_HINTS | grep -q "program specified maximum size: 1024 by 768"
+}
+
 # Focuses window $1 and presses key $2 through XTEST, as a user would.
 press() {
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"

@@ -8,8 +8,7 @@ start_qelo --data "$data"
 box="$(wait_for_window "$(printf '%32s' '')' -")" || fail "no question box appeared: $(cat "$work/err")"
 press "$box" Escape
 window="$(wait_for_window QELO)" || fail "no window after the answer: $(cat "$work/err")"
-size="$(window_size "$window")"
-[ "$size" = "1024x768" ] || fail "answering No gave a $size window"
+is_fixed_window "$window" || fail "answering No did not give a 1024 x 768 window: $(xprop -id "$window" WM_NORMAL_HINTS)"
 press "$window" Escape
 wait_for_exit 30
 [ "$exit_code" = "0" ] || fail "exit code $exit_code: $(cat "$work/err")"

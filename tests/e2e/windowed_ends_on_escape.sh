@@ -5,7 +5,7 @@ start_xvfb
 
 start_qelo --data "$data" --windowed
 window="$(wait_for_window QELO)" || fail "no window appeared: $(cat "$work/err")"
-[ "$(window_size "$window")" = "1024x768" ] || fail "window is $(window_size "$window")"
+is_fixed_window "$window" || fail "not a 1024 x 768 window: $(window_size "$window")"
 sleep 2
 kill -0 "$qelo_pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/err")"
 press "$window" Escape
