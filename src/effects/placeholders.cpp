@@ -5,10 +5,6 @@
 
 namespace qelo {
 
-void tileWallEffect(float, float, bool, std::int32_t) {}
-void dotGridEffect(float, float, bool, std::int32_t) {}
-void ringStackEffect(float, float, bool, std::int32_t) {}
-void ripplePlanesEffect(float, float, bool, std::int32_t) {}
 void squareSwarmEffect(float, float, bool, std::int32_t) {}
 void treeSceneEffect(float, float, bool, std::int32_t) {}
 

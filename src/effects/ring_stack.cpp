@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "effects/effects.h"
 #include "shell/globals.h"
 
 namespace qelo {
