@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "effects/effects.h"
 #include "effects/ring_stack.h"
 #include "gl/gl_fixture.h"
 #include "shell/globals.h"

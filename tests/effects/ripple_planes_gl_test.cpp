@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "effects/effects.h"
 #include "effects/ripple_planes.h"
 #include "gl/gl_fixture.h"
 #include "shell/fake_counter.h"

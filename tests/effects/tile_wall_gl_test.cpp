@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "effects/effects.h"
 #include "effects/tile_wall.h"
 #include "gl/gl_fixture.h"
 #include "render/image_texture.h"
