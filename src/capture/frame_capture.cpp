@@ -35,9 +35,24 @@ FrameCapture::FrameCapture(CaptureSettings settings) : settings(std::move(settin
     }
 }
 
-void FrameCapture::begin()
+bool FrameCapture::begin()
 {
     installVirtualClock(settings.fps);
+    if (settings.videoPath.empty()) return true;
+    // The window's size is fixed; the show draws 1024 x 768.
+    error = video.start({settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath});
+    return error.empty();
+}
+
+bool FrameCapture::writeVideoFrame()
+{
+    windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
+    // BGRA is the order these drivers read back fastest.
+    glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_BGRA, GL_UNSIGNED_BYTE, windowPixels.data());
+    const std::string failure = video.writeFrame(windowPixels.data());
+    if (failure.empty()) return true;
+    error = "cannot write the video " + settings.videoPath + ": " + failure;
+    return false;
 }
 
 bool FrameCapture::write(const std::string& name, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
@@ -72,10 +87,14 @@ void FrameCapture::afterFrame()
     const std::int64_t frame = virtualFrame();
     // Timed from the first frame: the pace excludes window and start-up.
     if (!progress) progress = std::make_unique<CaptureProgress>(frameLimit);
-    windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
-    glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_RGBA, GL_UNSIGNED_BYTE, windowPixels.data());
-    if (write(captureFileName(frame), windowPixels.data(), mainWindow.width, mainWindow.height, false) &&
-        settings.layers) writeLayers(frame);
+    if (!settings.videoPath.empty()) {
+        writeVideoFrame();
+    } else {
+        windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
+        glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_RGBA, GL_UNSIGNED_BYTE, windowPixels.data());
+        if (write(captureFileName(frame), windowPixels.data(), mainWindow.width, mainWindow.height, false) &&
+            settings.layers) writeLayers(frame);
+    }
 
     if (!error.empty()) {
         mainWindow.running = false;
@@ -91,11 +110,20 @@ void FrameCapture::end()
 {
     if (progress) progress->finish(framesWritten);
     progress.reset();
+    if (video.running()) {
+        // ffmpeg's own verdict counts: a video it could not finish is no success.
+        if (error.empty()) std::fputs("qelo: finishing the video...\n", stderr);
+        const std::string failure = video.finish();
+        if (!failure.empty() && error.empty()) error = "cannot finish the video " + settings.videoPath + ": " + failure;
+        else if (!failure.empty()) error += "; " + failure;
+    }
+    const std::string& written = settings.videoPath.empty() ? settings.directory : settings.videoPath;
     if (!error.empty())
         std::fprintf(stderr, "qelo: %s; capture stopped\n", error.c_str());
     else
-        std::fprintf(stderr, "qelo: wrote %lld frame%s (%d a second) to %s\n", static_cast<long long>(framesWritten),
-                     framesWritten == 1 ? "" : "s", settings.fps, settings.directory.c_str());
+        std::fprintf(stderr, "qelo: wrote %lld frame%s (%d a second, %.3f s) to %s\n",
+                     static_cast<long long>(framesWritten), framesWritten == 1 ? "" : "s", settings.fps,
+                     static_cast<double>(framesWritten) / settings.fps, written.c_str());
 }
 
 }  // namespace qelo

@@ -6,6 +6,13 @@
 
 namespace qelo {
 
+bool isVideoName(std::string_view name)
+{
+    for (const std::string_view suffix : {".mp4", ".mkv", ".webm", ".avi", ".mov"})
+        if (name.ends_with(suffix)) return true;
+    return false;
+}
+
 namespace {
 
 constexpr std::int32_t maxFps = 1000;
@@ -24,13 +31,8 @@ bool parseSeconds(std::string_view text, double& seconds)
     return failure == std::errc{} && stop == end && std::isfinite(seconds) && seconds > 0.0;
 }
 
-// A name that asks for a video rather than a folder of frames.
-bool isVideoName(std::string_view name)
-{
-    for (const std::string_view suffix : {".mp4", ".mkv", ".webm", ".avi", ".mov"})
-        if (name.ends_with(suffix)) return true;
-    return false;
-}
+// The video containers the capture writes (H.264 with AAC fits both).
+bool isWrittenVideoName(std::string_view name) { return name.ends_with(".mp4") || name.ends_with(".mkv"); }
 
 struct Parser {
     int argc = 0;
@@ -87,12 +89,15 @@ struct Parser {
             options.screen = mode;
         } else if (name == "--layers") {
             options.layers = true;
+        } else if (name == "--benchmark") {
+            options.benchmark = true;
         } else if (name == "--data") {
             if (!value(name, inlineValue, "a directory", text)) return false;
             options.dataDirectory = text;
         } else if (name == "--capture") {
-            if (!value(name, inlineValue, "a directory", text)) return false;
-            options.captureDirectory = text;
+            if (!value(name, inlineValue, "a directory or a video file name", text)) return false;
+            options.capturePath = text;
+            options.captureVideo = isVideoName(text);
         } else if (name == "--fps") {
             if (!value(name, inlineValue, "a number of frames a second", text)) return false;
             if (!parseFps(text, options.fps))
@@ -115,13 +120,22 @@ struct Parser {
     bool check()
     {
         const CommandLine& options = result.options;
-        const bool capture = !options.captureDirectory.empty();
+        const bool capture = !options.capturePath.empty();
+        if (options.benchmark) {
+            if (capture) return fail("--benchmark writes nothing; it excludes --capture");
+            if (gaveFps) return fail("--benchmark always runs at 60 frames a second; --fps does not apply");
+            if (options.layers) return fail("--layers applies only to --capture");
+            if (options.screen != ScreenMode::Ask)
+                return fail("--benchmark renders off-screen; --windowed and --fullscreen do not apply");
+            return true;
+        }
         if (!capture && gaveFps) return fail("--fps applies only to --capture");
-        if (!capture && gaveUntil) return fail("--until applies only to --capture");
+        if (!capture && gaveUntil) return fail("--until applies only to --capture and --benchmark");
         if (!capture && options.layers) return fail("--layers applies only to --capture");
-        if (capture && isVideoName(options.captureDirectory))
-            return fail("--capture writes PNG frames into a directory; video files such as '" +
-                        options.captureDirectory + "' are not supported yet");
+        if (options.captureVideo && !isWrittenVideoName(options.capturePath))
+            return fail("--capture writes videos as .mp4 or .mkv, not '" + options.capturePath + "'");
+        if (options.captureVideo && options.layers)
+            return fail("--layers writes PNG pictures; it needs --capture with a directory, not a video");
         if (capture && options.screen != ScreenMode::Ask)
             return fail("--capture renders off-screen; --windowed and --fullscreen do not apply");
         return true;
@@ -158,13 +172,18 @@ std::string usageText(const char* program)
            "  --data DIR        where grafiikkaa/ and vamma4.mp3 lie (default: the current\n"
            "                    directory if it has grafiikkaa/, else the data directory\n"
            "                    that came with the program)\n"
-           "  --capture DIR     render off-screen, no window or sound needed, and write\n"
-           "                    every frame as DIR/frame-NNNNNN.png, frame k showing show\n"
-           "                    time k / FPS exactly\n"
+           "  --capture FILE    render off-screen, no window or sound needed, and write\n"
+           "                    a video (FILE.mp4 or FILE.mkv: H.264 with the music,\n"
+           "                    made by the ffmpeg command)\n"
+           "  --capture DIR     the same, but every frame as DIR/frame-NNNNNN.png; frame k\n"
+           "                    shows show time k / FPS exactly\n"
            "  --fps N           frames a second of the capture (default 60)\n"
-           "  --until SECONDS   stop the capture before this show time\n"
+           "  --until SECONDS   stop the capture or benchmark before this show time\n"
            "  --layers          also write each render target's picture, with its alpha,\n"
            "                    as DIR/frame-NNNNNN-targetK.png\n"
+           "  --benchmark       render the show off-screen as fast as possible (60 frames\n"
+           "                    a second of show time), write nothing, and print frame\n"
+           "                    times and where they go, per part of the show\n"
            "  --help            show this text\n"
            "  --version         show the version\n";
 }

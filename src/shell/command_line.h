@@ -5,6 +5,7 @@
 // draws.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qelo {
 
@@ -13,9 +14,11 @@ enum class ScreenMode { Ask, Windowed, Fullscreen };
 struct CommandLine {
     ScreenMode screen = ScreenMode::Ask;
     std::string dataDirectory;     // empty: found by the entry point
-    std::string captureDirectory;  // empty: play live in a window
+    std::string capturePath;       // empty: no capture; a directory of PNGs or a video file
+    bool captureVideo = false;     // capturePath names a video (.mp4 or .mkv)
+    bool benchmark = false;        // render the whole show off-screen, time it, write nothing
     std::int32_t fps = 60;         // capture frames a second, 1..1000
-    double untilSeconds = 0.0;     // > 0: capture stops before this show time
+    double untilSeconds = 0.0;     // > 0: capture or benchmark stops before this show time
     bool layers = false;           // capture also writes the targets' pictures
     bool help = false;
     bool version = false;
@@ -25,6 +28,10 @@ struct ParsedCommandLine {
     CommandLine options;
     std::string error;  // empty when the arguments are valid; else one line
 };
+
+// Whether a capture path names a video rather than a directory of frames:
+// its name ends in a video suffix (".mp4", ".mkv", also ones not written).
+bool isVideoName(std::string_view name);
 
 // Accepts "--name value" and "--name=value". argv[0] is the program.
 ParsedCommandLine parseCommandLine(int argc, const char* const argv[]);

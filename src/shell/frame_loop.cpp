@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "shell/frame_probe.h"
 #include "shell/globals.h"
 #include "timeline/startup.h"
 
@@ -9,12 +10,16 @@ namespace qelo {
 
 void frameStep()
 {
+    markFrame(FrameMark::FrameStart);
     renderTargets.clearAll();
+    markFrame(FrameMark::Cleared);
     // Every frame, whatever else set it: the dot grid's layer is always 30 %.
     renderTargets.target(1).opacity = 0.3f;
     sceneList.runAll();
+    markFrame(FrameMark::Compositing);
     mainWindow.makeCurrent();
     renderTargets.compositeAll();
+    markFrame(FrameMark::Composited);
     frameClock.restart();
     if (showClock.elapsed() > showLength) mainWindow.running = false;
 }

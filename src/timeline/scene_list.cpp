@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "shell/frame_probe.h"
+
 namespace qelo {
 
 SceneList::SceneList(const Clock* clock, std::int32_t capacity)
@@ -26,7 +28,11 @@ SceneList& SceneList::append(const SceneEntry& entry)
 
 void SceneList::runAll()
 {
-    for (std::int32_t i = 0; i < count; ++i) items[i]->run(*this);
+    for (std::int32_t i = 0; i < count; ++i) {
+        markFrame(FrameMark::EntryStart, i);
+        items[i]->run(*this);
+        markFrame(FrameMark::EntryEnd, i);
+    }
 }
 
 }  // namespace qelo

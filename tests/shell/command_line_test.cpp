@@ -19,7 +19,8 @@ TEST(CommandLine, NoArgumentsMeanTheShowAsItWas)
     const ParsedCommandLine parsed = parse({});
     EXPECT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.screen, ScreenMode::Ask);
-    EXPECT_TRUE(parsed.options.captureDirectory.empty());
+    EXPECT_TRUE(parsed.options.capturePath.empty());
+    EXPECT_FALSE(parsed.options.benchmark);
     EXPECT_TRUE(parsed.options.dataDirectory.empty());
     EXPECT_FALSE(parsed.options.help || parsed.options.version || parsed.options.layers);
 }
@@ -33,7 +34,8 @@ TEST(CommandLine, OptionsInBothSpellings)
 
     parsed = parse({"--capture=out", "--fps", "24", "--until=2.5", "--layers", "--data=d"});
     EXPECT_EQ(parsed.error, "");
-    EXPECT_EQ(parsed.options.captureDirectory, "out");
+    EXPECT_EQ(parsed.options.capturePath, "out");
+    EXPECT_FALSE(parsed.options.captureVideo);
     EXPECT_EQ(parsed.options.fps, 24);
     EXPECT_DOUBLE_EQ(parsed.options.untilSeconds, 2.5);
     EXPECT_TRUE(parsed.options.layers);
@@ -42,6 +44,16 @@ TEST(CommandLine, OptionsInBothSpellings)
     parsed = parse({"--capture", "out"});
     EXPECT_EQ(parsed.options.fps, 60);
     EXPECT_EQ(parsed.options.untilSeconds, 0.0);
+
+    parsed = parse({"--capture", "show.mp4", "--fps", "30"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.captureVideo);
+    EXPECT_TRUE(parse({"--capture=a b.mkv"}).options.captureVideo);
+
+    parsed = parse({"--benchmark", "--until", "20"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.benchmark);
+    EXPECT_DOUBLE_EQ(parsed.options.untilSeconds, 20.0);
 
     EXPECT_EQ(parse({"--fullscreen", "--fullscreen"}).options.screen, ScreenMode::Fullscreen);
     EXPECT_TRUE(parse({"--help"}).options.help);
@@ -57,7 +69,7 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"stray"}, "unexpected argument 'stray'"},
         {{"--data"}, "--data needs a directory"},
         {{"--data="}, "--data needs a directory, not an empty text"},
-        {{"--capture"}, "--capture needs a directory"},
+        {{"--capture"}, "--capture needs a directory or a video file name"},
         {{"--capture", "o", "--fps"}, "--fps needs a number"},
         {{"--capture", "o", "--fps", "0"}, "--fps needs a whole number from 1 to 1000, not '0'"},
         {{"--capture", "o", "--fps", "1001"}, "not '1001'"},
@@ -71,10 +83,15 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"--windowed", "--fullscreen"}, "--windowed and --fullscreen exclude each other"},
         {{"--windowed=yes"}, "--windowed takes no value"},
         {{"--fps", "30"}, "--fps applies only to --capture"},
-        {{"--until", "3"}, "--until applies only to --capture"},
+        {{"--until", "3"}, "--until applies only to --capture and --benchmark"},
         {{"--layers"}, "--layers applies only to --capture"},
         {{"--capture", "o", "--windowed"}, "--capture renders off-screen"},
-        {{"--capture", "show.mp4"}, "video files such as 'show.mp4' are not supported yet"},
+        {{"--capture", "show.webm"}, "videos as .mp4 or .mkv, not 'show.webm'"},
+        {{"--capture", "show.mp4", "--layers"}, "--layers writes PNG pictures"},
+        {{"--benchmark", "--capture", "o"}, "--benchmark writes nothing"},
+        {{"--benchmark", "--fps", "30"}, "--fps does not apply"},
+        {{"--benchmark", "--windowed"}, "--benchmark renders off-screen"},
+        {{"--benchmark=1"}, "--benchmark takes no value"},
     };
     for (const auto& [arguments, expected] : cases) {
         const ParsedCommandLine parsed = parse(arguments);
@@ -90,7 +107,7 @@ TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string usage = usageText("qelo");
     for (const char* option :
-         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--help", "--version"})
+         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--benchmark", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "capture/frame_capture.h"
+#include "capture/show_benchmark.h"
 #include "platform/sdl/window_options.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
@@ -65,6 +66,63 @@ fs::path prepareCaptureDirectory(const std::string& given)
     return directory;
 }
 
+// The video's absolute path, its directory checked; empty after saying why not.
+fs::path prepareVideoPath(const std::string& given)
+{
+    std::error_code error;
+    const fs::path path = fs::absolute(given, error);
+    if (error || !fs::is_directory(path.parent_path(), error)) {
+        std::fprintf(stderr, "qelo: cannot write the video %s: its directory does not exist\n", given.c_str());
+        return {};
+    }
+    if (fs::is_directory(path, error)) {
+        std::fprintf(stderr, "qelo: cannot write the video %s: it is a directory\n", given.c_str());
+        return {};
+    }
+    return path;
+}
+
+// The music the video carries, found in the data directory (current now).
+std::string videoMusicPath()
+{
+    std::error_code error;
+    const fs::path music = fs::current_path(error) / "vamma4.mp3";
+    if (!error && fs::is_regular_file(music, error)) return music.string();
+    std::fprintf(stderr, "qelo: vamma4.mp3 is missing; the video will have no sound\n");
+    return {};
+}
+
+int runCapture(const CommandLine& options, const fs::path& output)
+{
+    CaptureSettings settings;
+    settings.fps = options.fps;
+    settings.untilSeconds = options.untilSeconds;
+    settings.layers = options.layers;
+    if (options.captureVideo) {
+        settings.videoPath = output.string();
+        settings.musicPath = videoMusicPath();
+    } else {
+        settings.directory = output.string();
+    }
+    FrameCapture session(settings);
+    if (!session.begin()) {
+        std::fprintf(stderr, "qelo: %s\n", session.error.c_str());
+        return 1;
+    }
+    if (!runShow([&session] { session.afterFrame(); })) return 1;
+    session.end();
+    return session.error.empty() ? 0 : 1;
+}
+
+int runBenchmark(const CommandLine& options)
+{
+    ShowBenchmark benchmark(options.untilSeconds);
+    benchmark.begin();
+    if (!runShow([&benchmark] { benchmark.afterFrame(); })) return 1;
+    benchmark.end();
+    return 0;
+}
+
 sdl::ScreenChoice screenChoice(ScreenMode mode)
 {
     switch (mode) {
@@ -94,12 +152,13 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    const bool capture = !options.captureDirectory.empty();
+    const bool capture = !options.capturePath.empty();
+    const bool offscreen = capture || options.benchmark;
     // SDL_VIDEODRIVER lets a user pick another video driver (e.g. kmsdrm).
-    if (!capture && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("SDL_VIDEODRIVER")) {
+    if (!offscreen && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("SDL_VIDEODRIVER")) {
         std::fprintf(stderr,
                      "qelo: no display to open the window on ($DISPLAY and $WAYLAND_DISPLAY are unset); "
-                     "use --capture DIR to render the show to PNG files instead\n");
+                     "use --capture qelo.mp4 to render the show to a video instead\n");
         return 1;
     }
 
@@ -108,10 +167,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "qelo: --data: %s is not a directory\n", options.dataDirectory.c_str());
         return 2;
     }
-    fs::path captureDirectory;  // resolved before the working directory changes
+    fs::path captureOutput;  // resolved before the working directory changes
     if (capture) {
-        captureDirectory = prepareCaptureDirectory(options.captureDirectory);
-        if (captureDirectory.empty()) return 1;
+        captureOutput = options.captureVideo ? prepareVideoPath(options.capturePath)
+                                             : prepareCaptureDirectory(options.capturePath);
+        if (captureOutput.empty()) return 1;
     }
     fs::current_path(options.dataDirectory.empty() ? findDataDirectory() : fs::path(options.dataDirectory), error);
     if (error) {
@@ -120,12 +180,8 @@ int main(int argc, char* argv[])
     }
 
     sdl::windowOptions.screen = screenChoice(options.screen);
-    sdl::windowOptions.headless = capture;
-    if (!capture) return runShow() ? 0 : 1;
-
-    FrameCapture session({captureDirectory.string(), options.fps, options.untilSeconds, options.layers});
-    session.begin();
-    if (!runShow([&session] { session.afterFrame(); })) return 1;
-    session.end();
-    return session.error.empty() ? 0 : 1;
+    sdl::windowOptions.headless = offscreen;
+    if (options.benchmark) return runBenchmark(options);
+    if (capture) return runCapture(options, captureOutput);
+    return runShow() ? 0 : 1;
 }

@@ -1,0 +1,59 @@
+#pragma once
+// A video made by Debian's ffmpeg command: raw frames go down a pipe to it,
+// it encodes H.264 (yuv420p) and muxes the music in from its first sample, so
+// show time 0 is the music's start. Linux (POSIX) only, like the capture.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qelo {
+
+struct VideoSettings {
+    std::string path;        // .mp4 or .mkv, absolute
+    std::int32_t width = 0;  // of every frame
+    std::int32_t height = 0;
+    std::int32_t fps = 60;
+    std::int64_t frames = 0;  // the video's length; the music is cut to it
+    std::string musicPath;    // empty or unreadable: a video without sound
+    std::string program = "ffmpeg";
+};
+
+// The ffmpeg arguments (program name first) for these settings. Frames come
+// as BGRA, top row first, on standard input.
+std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
+
+// Where `program` would be run from: the path found on $PATH (or the name
+// itself when it contains a slash and is executable); empty when nowhere.
+std::string findProgram(const std::string& program);
+
+class VideoEncoder {
+public:
+    VideoEncoder() = default;
+    ~VideoEncoder();  // a video not finished is abandoned: ffmpeg is stopped
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
+
+    // Starts ffmpeg. Returns an empty string, or why it could not start.
+    std::string start(const VideoSettings& settings);
+    // One frame of width x height BGRA pixels, rows bottom-up as GL reads
+    // them (the pipe gets them top row first). Returns an empty string, or
+    // why the frame could not be delivered (ffmpeg stopped early).
+    std::string writeFrame(const std::uint8_t* bgraBottomUp);
+    // Closes the pipe and waits for ffmpeg. Returns an empty string when it
+    // exited with status 0, else what went wrong.
+    std::string finish();
+
+    bool running() const { return child > 0; }
+
+private:
+    std::string waitForExit();
+
+    VideoSettings settings;
+    pid_t child = -1;
+    int pipeToChild = -1;
+    std::vector<std::uint8_t> flipped;  // one frame, top row first
+};
+
+}  // namespace qelo
