@@ -15,7 +15,8 @@ struct RenderTargetBank {
     void create(std::int32_t n);
     // The index is clamped into [0, count - 1]. Requires count >= 1.
     RenderTexture& target(std::int32_t i);
-    // Each target made current and cleared; the window's context current after.
+    // Each target made current and, unless still clear, cleared; the window's
+    // context current after.
     void clearAll();
     // Every target composited over the window, in index order.
     void compositeAll();

@@ -65,6 +65,7 @@ void RenderTexture::makeCurrent()
     }
     isCurrent = true;
     pixelsCurrent = false;
+    drawnSinceClear = true;
     if (surface != nullptr) makeOffscreenSurfaceCurrent(surface);
     glViewport(0, 0, width, height);
 }
@@ -139,16 +140,19 @@ void RenderTexture::composite()
     bind();
     glColor4f(1.0f, 1.0f, 1.0f, opacity);  // GL_MODULATE: alpha = texel alpha x opacity
 
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-1.0f, -1.0f);
-    glTexCoord2f(uScale, 0.0f);
-    glVertex2f(1.0f, -1.0f);
-    glTexCoord2f(uScale, vScale);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, vScale);
-    glVertex2f(-1.0f, 1.0f);
-    glEnd();
+    // Blending a texel of alpha 0 leaves the window's pixel exactly as it was.
+    if (drawnSinceClear) {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2f(-1.0f, -1.0f);
+        glTexCoord2f(uScale, 0.0f);
+        glVertex2f(1.0f, -1.0f);
+        glTexCoord2f(uScale, vScale);
+        glVertex2f(1.0f, 1.0f);
+        glTexCoord2f(0.0f, vScale);
+        glVertex2f(-1.0f, 1.0f);
+        glEnd();
+    }
 
     glPopAttrib();
 }

@@ -21,19 +21,25 @@ public:
     RenderTexture& operator=(const RenderTexture&) = delete;
 
     // The target's own context becomes current, viewport (0, 0, width, height).
+    // Counts as drawing: drawnSinceClear is set.
     void makeCurrent();
     unsigned int bind() override;
     std::uint8_t* readPixels() override;  // cached until the next makeCurrent
     // Uploads storageWidth x storageHeight texels into the window context's
     // texture object; replaced by the target's picture at the next bind.
     void writePixels(const std::uint8_t* pixels, std::int32_t width, std::int32_t height) override;
-    // Draws the target over the window (window context current).
+    // Draws the target over the window (window context current). A target
+    // not drawn since it was cleared is fully transparent: its quad, which
+    // would change no pixel, is left out; the state changes stay the same.
     void composite();
 
     std::unique_ptr<std::uint8_t[]> pixels;
     bool isCurrent = false;
     bool pixelsCurrent = false;
     bool boundAsTexture = false;
+    // makeCurrent was called since the bank last cleared the target: it may
+    // hold a picture. While false it is exactly as cleared.
+    bool drawnSinceClear = true;
     unsigned int textureName = 0;
     OffscreenSurface* surface = nullptr;
     float opacity = 1.0f;

@@ -112,6 +112,31 @@ TEST_F(RenderTargetBankTest, LayersStackInIndexOrder)
     EXPECT_EQ(windowPixelFromTop(600, 600), (Rgba{0, 255, 0, 255}));
 }
 
+// Clearing skips a target nobody drew into since its last clear, and
+// compositing skips its quad: neither may show in any picture.
+TEST_F(RenderTargetBankTest, TargetsLeftUndrawnStayClearAndCompositeToNothing)
+{
+    fillBottomRows(renderTargets.target(2), 768, 1, 0, 0, 1);
+    renderTargets.clearAll();
+    renderTargets.clearAll();  // target 2 is still clear: not cleared again
+    EXPECT_EQ(targetPixel(2, 500, 500), (Rgba{0, 0, 0, 0}));
+
+    fillBottomRows(renderTargets.target(2), 100, 0, 1, 0, 1);  // drawn after a skipped clear
+    renderTargets.clearAll();
+    EXPECT_EQ(targetPixel(2, 500, 50), (Rgba{0, 0, 0, 0}));
+
+    fillBottomRows(renderTargets.target(3), 768, 1, 1, 1, 1);
+    renderTargets.clearAll();
+    fillBottomRows(renderTargets.target(4), 384, 0, 0, 1, 1);  // the top half on screen
+    mainWindow.makeCurrent();
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    renderTargets.compositeAll();
+    EXPECT_EQ(windowPixelFromTop(300, 100), (Rgba{0, 0, 255, 255}));
+    EXPECT_TRUE(near(windowPixelFromTop(300, 600), Rgba{51, 102, 153, 255}));
+}
+
 TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTexture)
 {
     renderTargets.clearAll();
