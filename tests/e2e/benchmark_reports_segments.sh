@@ -2,6 +2,8 @@
 # and the whole run's, every phase's column, the memory, and no files.
 . "$(dirname "$0")/common.sh"
 
+qelo="$(realpath "$qelo")"
+data="$(realpath "$data")"
 mkdir "$work/here"
 cd "$work/here"
 timeout 250 "$qelo" --data "$data" --benchmark --until 1 >"$work/out" 2>"$work/err" ||

@@ -6,7 +6,7 @@
 # No ffmpeg on the search path: refused before anything is rendered.
 mkdir "$work/empty"
 code=0
-PATH="$work/empty" timeout 60 "$qelo" --data "$data" --capture "$work/x.mp4" --until 1 2>"$work/err" || code=$?
+timeout 60 env PATH="$work/empty" "$qelo" --data "$data" --capture "$work/x.mp4" --until 1 2>"$work/err" || code=$?
 [ "$code" -ne 0 ] || fail "a capture without ffmpeg succeeded"
 grep -q "ffmpeg command was not found" "$work/err" || fail "no clear message: $(cat "$work/err")"
 [ ! -e "$work/x.mp4" ] || fail "a video appeared without ffmpeg"
@@ -20,7 +20,7 @@ chmod +x "$work/early/ffmpeg" "$work/late/ffmpeg"
 
 for kind in early late; do
   code=0
-  PATH="$work/$kind:/usr/bin:/bin" timeout 120 "$qelo" --data "$data" --capture "$work/$kind.mp4" --fps 5 --until 1 \
+  timeout 120 env PATH="$work/$kind:/usr/bin:/bin" "$qelo" --data "$data" --capture "$work/$kind.mp4" --fps 5 --until 1 \
     2>"$work/$kind.err" || code=$?
   [ "$code" != 124 ] || fail "$kind: the capture hung on a failed ffmpeg"
   [ "$code" -ne 0 ] || fail "$kind: a failed ffmpeg was reported as success: $(cat "$work/$kind.err")"
