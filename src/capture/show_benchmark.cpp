@@ -221,6 +221,10 @@ void ShowBenchmark::end()
 {
     if (frameProbe == this) frameProbe = nullptr;
     if (progress) progress->finish(static_cast<std::int64_t>(frames.size()));
+    // Stopped early (a signal ends the show cleanly): the segment it was in
+    // has had no memory sample yet.
+    if (!frameSeconds.empty() && rss[segmentOf(frameSeconds.back())] == 0)
+        rss[segmentOf(frameSeconds.back())] = residentMegabytes();
     double wall = 0;
     for (const FrameTimes& f : frames) wall += f.total;
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
