@@ -4,7 +4,7 @@
 #include "platform/win32/native_window.h"
 #include "platform/win32/system_time.h"
 #include "shell/clock.h"
-#include "shell/show.h"
+#include "shell/frame_loop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

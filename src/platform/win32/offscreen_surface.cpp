@@ -6,7 +6,7 @@
 #include <GL/gl.h>
 #include <GL/wglext.h>
 
-#include "platform/win32/wgl_extensions.h"
+#include "platform/win32/offscreen_entry_points.h"
 #include "render/offscreen_surface.h"
 #include "render/texture.h"
 

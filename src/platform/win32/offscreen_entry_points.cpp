@@ -1,4 +1,4 @@
-#include "platform/win32/wgl_extensions.h"
+#include "platform/win32/offscreen_entry_points.h"
 
 #include "platform/win32/native_window.h"
 #include "shell/extension_string.h"

@@ -6,7 +6,7 @@
 #include <GL/gl.h>
 
 #include "platform/win32/native_window.h"
-#include "platform/win32/wgl_extensions.h"
+#include "platform/win32/offscreen_entry_points.h"
 #include "shell/demo_window.h"
 
 namespace qelo {
