@@ -2,6 +2,7 @@
 // A texture holding a decoded picture. Its GL name is generated in the
 // context current at construction; its picture exists only in the context
 // current when writePixels ran.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -23,6 +24,9 @@ public:
 
     unsigned int textureName = 0;
     std::unique_ptr<std::uint8_t[]> pixels;  // read-back copy, width x height x 4
+
+private:
+    std::size_t pixelsBytes = 0;  // size of the block `pixels` points to
 };
 
 // Every texel's alpha becomes (R + G + B) / 3 (integer division); uploads again.

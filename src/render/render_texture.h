@@ -3,6 +3,7 @@
 // Drawing happens in the target's own GL context (makeCurrent); compositing
 // binds its picture in the window's context (bind). The flags make every bind
 // matched by one release before drawing resumes.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -38,6 +39,9 @@ public:
     float opacity = 1.0f;
     unsigned int blendSource;       // GL_SRC_ALPHA
     unsigned int blendDestination;  // GL_ONE_MINUS_SRC_ALPHA
+
+private:
+    std::size_t pixelsBytes = 0;  // size of the block `pixels` points to
 };
 
 }  // namespace qelo

@@ -1,12 +1,12 @@
 #pragma once
-// Whether a driver's extension string advertises an extension.
+// Whether a driver advertises an extension: a plain, case-sensitive substring
+// search of its extension string. A name that is the beginning of a longer
+// advertised name also counts as present, which is how the show has always
+// looked extensions up.
 
 namespace qelo {
 
-// Plain byte-wise, case-sensitive substring search of `name` in `extensions`
-// (not a search for a whole space-separated token: a name that begins a
-// longer advertised name counts as present). An empty name is present in
-// any string; a null pointer counts as an empty string.
+// False for a null extension string; an empty name is found in any string.
 bool hasExtension(const char* extensions, const char* name);
 
 }  // namespace qelo

@@ -1,0 +1,71 @@
+#include "geometry/cone.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace qelo {
+
+namespace {
+
+constexpr float fullTurn = 6.2831855f;  // 2 pi as a float
+
+bool buildable(float length, int sides, int rings)
+{
+    if (sides < 1 || rings < 1 || length == 0.0f || !std::isfinite(length)) {
+        return false;
+    }
+    const std::int64_t triangles = 2 * static_cast<std::int64_t>(sides) * rings;
+    return triangles <= std::numeric_limits<std::int32_t>::max();
+}
+
+}  // namespace
+
+Mesh makeCone(float radius, float length, int sides, int rings)
+{
+    if (!buildable(length, sides, rings)) {
+        return Mesh(0, 0);
+    }
+    const int c = sides;
+    const int n = rings;
+    const int apex = c * n;
+    const int baseCentre = apex + 1;
+    const float halfLength = length / 2.0f;
+    Mesh mesh(c * n + 2, 2 * c * n);
+
+    const auto vertices = mesh.vertices();
+    for (int i = 1; i <= n; ++i) {
+        const int ring = i - 1;
+        const float g = static_cast<float>(static_cast<double>(i) / n * length);
+        const float h = static_cast<float>(static_cast<double>(g) / length * radius);
+        const float y = g - halfLength;
+        for (int j = 0; j < c; ++j) {
+            const float theta = static_cast<float>(j) / static_cast<float>(c) * fullTurn;
+            vertices[static_cast<std::size_t>(ring * c + j)].position = {
+                static_cast<float>(h * std::sin(static_cast<double>(theta))), y,
+                static_cast<float>(h * std::cos(static_cast<double>(theta)))};
+        }
+    }
+    vertices[static_cast<std::size_t>(apex)].position = {0.0f, -halfLength, 0.0f};
+    vertices[static_cast<std::size_t>(baseCentre)].position = {0.0f, halfLength, 0.0f};
+
+    auto triangle = mesh.triangles().begin();
+    for (int r = 0; r + 1 < n; ++r) {
+        const int a = r * c;
+        const int b = a + c;
+        for (int j = 0; j < c; ++j) {
+            const int jn = (j + 1) % c;
+            *triangle++ = {a + j, a + jn, b + jn};
+            *triangle++ = {b + jn, b + j, a + j};
+        }
+    }
+    const int lastRing = (n - 1) * c;
+    for (int j = 0; j < c; ++j) {
+        const int jn = (j + 1) % c;
+        *triangle++ = {j, apex, jn};
+        *triangle++ = {baseCentre, lastRing + j, lastRing + jn};
+    }
+    return mesh;
+}
+
+}  // namespace qelo

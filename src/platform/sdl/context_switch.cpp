@@ -1,0 +1,75 @@
+#include "platform/sdl/context_switch.h"
+
+#include <GL/gl.h>
+
+namespace qelo::sdl {
+
+namespace {
+
+enum class Holder { Nothing, Window, Target };
+
+struct SwitchState {
+    SDL_Window* window = nullptr;
+    SDL_GLContext windowContext = nullptr;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    Holder holder = Holder::Nothing;
+    const TargetContext* target = nullptr;
+};
+
+SwitchState state;
+
+void releaseCurrent()
+{
+    if (state.holder == Holder::Window) {
+        SDL_GL_MakeCurrent(state.window, nullptr);
+    } else if (state.holder == Holder::Target) {
+        glFinish();  // the window samples this target's picture next
+        eglMakeCurrent(state.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    state.holder = Holder::Nothing;
+    state.target = nullptr;
+}
+
+}  // namespace
+
+void registerWindowContext(SDL_Window* window, SDL_GLContext context, EGLDisplay display)
+{
+    state.window = window;
+    state.windowContext = context;
+    state.display = display;
+    state.holder = Holder::Window;
+    state.target = nullptr;
+}
+
+bool useWindowContext()
+{
+    if (state.holder == Holder::Window) return true;
+    if (state.window == nullptr) return false;
+    releaseCurrent();
+    if (SDL_GL_MakeCurrent(state.window, state.windowContext) != 0) return false;
+    state.holder = Holder::Window;
+    return true;
+}
+
+bool useTargetContext(const TargetContext* target)
+{
+    if (target == nullptr) return false;
+    if (state.holder == Holder::Target && state.target == target) return true;
+    releaseCurrent();
+    if (eglMakeCurrent(state.display, target->surface, target->surface, target->context) != EGL_TRUE) return false;
+    state.holder = Holder::Target;
+    state.target = target;
+    return true;
+}
+
+const TargetContext* currentTargetContext()
+{
+    return state.holder == Holder::Target ? state.target : nullptr;
+}
+
+void forgetTargetContext(const TargetContext* target)
+{
+    if (state.holder == Holder::Target && state.target == target) useWindowContext();
+}
+
+}  // namespace qelo::sdl

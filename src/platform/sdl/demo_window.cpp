@@ -1,0 +1,163 @@
+// DemoWindow on SDL2: the question, the window (desktop full screen or a
+// 1024 x 768 client area), its GL context on EGL, and the events that end the
+// show. Headless runs use SDL's offscreen driver and never show a box.
+#include "shell/demo_window.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "platform/sdl/context_switch.h"
+#include "platform/sdl/native_window.h"
+#include "platform/sdl/offscreen_entry_points.h"
+#include "platform/sdl/window_options.h"
+
+namespace qelo {
+
+namespace {
+
+// 18 spaces, "fullscreen?", 5 spaces; the caption is 32 spaces and "' -".
+constexpr const char* questionText = "                  fullscreen?     ";
+constexpr const char* questionCaption = "                                ' -";
+constexpr int answerYes = 1;
+constexpr int answerNo = 0;
+
+// Yes only when the box was shown and answered Yes; no box (no display, no
+// fonts) counts as No.
+bool askFullscreen()
+{
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, answerYes, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, answerNo, "No"},
+    };
+    SDL_MessageBoxData box{};
+    box.flags = SDL_MESSAGEBOX_INFORMATION;
+    box.title = questionCaption;
+    box.message = questionText;
+    box.numbuttons = 2;
+    box.buttons = buttons;
+    int answer = answerNo;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) return false;
+    return answer == answerYes;
+}
+
+bool chooseFullscreen(const sdl::WindowOptions& options)
+{
+    if (options.headless) return false;
+    switch (options.screen) {
+    case sdl::ScreenChoice::Windowed: return false;
+    case sdl::ScreenChoice::Fullscreen: return true;
+    case sdl::ScreenChoice::Ask: break;
+    }
+    return askFullscreen();
+}
+
+// The show's 1024 x 768 placed in the real drawable (HiDPI or a full screen
+// of another size), on the window's context.
+void fitShowToDrawable(DemoWindow& window)
+{
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window.native->window, &drawableWidth, &drawableHeight);
+    window.native->viewport = fitViewport(drawableWidth, drawableHeight, window.width, window.height);
+    const ViewportRect& v = window.native->viewport;
+    glViewport(v.x, v.y, v.width, v.height);
+}
+
+}  // namespace
+
+void DemoWindow::create()
+{
+    const bool headless = sdl::windowOptions.headless;
+    const bool fullscreen = chooseFullscreen(sdl::windowOptions);
+    SDL_ClearError();  // a box that could not be shown is no failure
+
+    width = 1024;
+    height = 768;
+    if (native == nullptr) native = new NativeWindow;  // lives until the process ends
+    native->headless = headless;
+    native->fullscreen = fullscreen;
+
+    // The window's context must be an EGL one: the targets' contexts share
+    // its EGLDisplay.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+    if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fail("some window init failzz");
+        return;
+    }
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+
+    if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    native->window = SDL_CreateWindow("QELO", 0, 0, width, height, flags);
+    if (native->window == nullptr) {
+        fail("fail fail fail");
+        return;
+    }
+
+    native->glContext = SDL_GL_CreateContext(native->window);
+    if (native->glContext == nullptr || SDL_GL_MakeCurrent(native->window, native->glContext) != 0) {
+        fail("mee pois");
+        return;
+    }
+    native->display = eglGetCurrentDisplay();
+    sdl::registerWindowContext(native->window, native->glContext, native->display);
+
+    SDL_DisableScreenSaver();
+    SDL_RaiseWindow(native->window);
+    running = true;
+    fitShowToDrawable(*this);
+
+    if (!sdl::initOffscreenEntryPoints(native->display)) {
+        SDL_ClearError();  // the reason is the driver's, not an SDL call's
+        fail("no things supported by your crappy hw. emt r\xC3\xB6yh mee pois");
+    }
+}
+
+void DemoWindow::pumpMessages()
+{
+    if (native == nullptr || native->window == nullptr) return;
+    sdl::useWindowContext();
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            if (event.key.keysym.sym == SDLK_ESCAPE) running = false;
+            break;
+        case SDL_QUIT: running = false; break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) running = false;
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) fitShowToDrawable(*this);
+            break;
+        default: break;
+        }
+    }
+    SDL_GL_SwapWindow(native->window);
+}
+
+void DemoWindow::makeCurrent()
+{
+    sdl::useWindowContext();
+}
+
+void DemoWindow::fail(const char* text)
+{
+    const char* reason = SDL_GetError();
+    if (reason != nullptr && reason[0] != '\0') {
+        std::fprintf(stderr, "you fail: %s (%s)\n", text, reason);
+    } else {
+        std::fprintf(stderr, "you fail: %s\n", text);
+    }
+    if (native == nullptr || !native->headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "you fail", text, nullptr);
+    running = false;
+}
+
+}  // namespace qelo

@@ -1,0 +1,59 @@
+#include "render/render_target_bank.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "shell/globals.h"
+
+namespace qelo {
+
+RenderTargetBank::RenderTargetBank(std::int32_t n)
+{
+    if (n != 0) create(n);
+}
+
+void RenderTargetBank::create(std::int32_t n)
+{
+    if (n <= 0) {
+        targets.reset();
+        count = 0;
+        return;
+    }
+    auto made = std::make_unique<std::unique_ptr<RenderTexture>[]>(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        made[i] = std::make_unique<RenderTexture>(mainWindow.width, mainWindow.height);
+    }
+    targets = std::move(made);
+    count = n;
+}
+
+RenderTexture& RenderTargetBank::target(std::int32_t i)
+{
+    if (count < 1) {
+        // A programming error, not a condition of the show: stop with a reason
+        // rather than hand out a reference to nothing.
+        std::fputs("qelo: a render target was asked for before the targets were created\n", stderr);
+        std::abort();
+    }
+    if (i >= count) i = count - 1;
+    if (i < 0) i = 0;
+    return *targets[i];
+}
+
+void RenderTargetBank::clearAll()
+{
+    for (std::int32_t i = 0; i < count; ++i) {
+        targets[i]->makeCurrent();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    mainWindow.makeCurrent();
+}
+
+void RenderTargetBank::compositeAll()
+{
+    for (std::int32_t i = 0; i < count; ++i) targets[i]->composite();
+}
+
+}  // namespace qelo

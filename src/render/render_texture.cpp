@@ -1,0 +1,156 @@
+#include "render/render_texture.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "render/offscreen_surface.h"
+#include "shell/globals.h"
+
+namespace qelo {
+
+namespace {
+
+std::size_t byteCount(std::int32_t width, std::int32_t height)
+{
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+}  // namespace
+
+RenderTexture::RenderTexture(std::int32_t w, std::int32_t h)
+    : Texture(w, h), blendSource(GL_SRC_ALPHA), blendDestination(GL_ONE_MINUS_SRC_ALPHA)
+{
+    mainWindow.makeCurrent();
+    glGenTextures(1, &textureName);
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    // The surface is made at the power-of-two storage size; the backend may
+    // report another. uScale and vScale stay those of the requested size.
+    std::int32_t actualWidth = storageWidth;
+    std::int32_t actualHeight = storageHeight;
+    surface = createOffscreenSurface(storageWidth, storageHeight, actualWidth, actualHeight);
+    storageWidth = actualWidth;
+    storageHeight = actualHeight;
+
+    isCurrent = false;
+    boundAsTexture = false;
+    pixels.reset();
+
+    makeCurrent();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    mainWindow.makeCurrent();
+
+    opacity = 1.0f;
+}
+
+RenderTexture::~RenderTexture()
+{
+    pixels.reset();
+    glDeleteTextures(1, &textureName);
+    if (surface != nullptr) destroyOffscreenSurface(surface);
+}
+
+void RenderTexture::makeCurrent()
+{
+    if (boundAsTexture) {
+        // In whatever context is current now: the bank's clearing pass relies
+        // on where this binding is left.
+        glBindTexture(GL_TEXTURE_2D, textureName);
+        if (surface != nullptr) releaseOffscreenSurfaceImage(surface);
+        boundAsTexture = false;
+    }
+    isCurrent = true;
+    pixelsCurrent = false;
+    if (surface != nullptr) makeOffscreenSurfaceCurrent(surface);
+    glViewport(0, 0, width, height);
+}
+
+unsigned int RenderTexture::bind()
+{
+    if (boundAsTexture) return textureName;
+    // A surface cannot be sampled while it is the drawing target: the
+    // window's context takes over.
+    if (isCurrent) mainWindow.makeCurrent();
+    isCurrent = false;
+    boundAsTexture = true;
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    if (surface != nullptr) bindOffscreenSurfaceImage(surface);
+    return textureName;
+}
+
+std::uint8_t* RenderTexture::readPixels()
+{
+    if (pixelsCurrent) return pixels.get();
+    const std::size_t pictureBytes = byteCount(width, height);
+    if (!pixels || pixelsBytes != pictureBytes) {
+        pixels = std::make_unique<std::uint8_t[]>(pictureBytes == 0 ? 1 : pictureBytes);
+        pixelsBytes = pictureBytes;
+    }
+    const bool direct = width == storageWidth && height == storageHeight;
+    std::vector<std::uint8_t> storage(direct ? 0 : byteCount(storageWidth, storageHeight));
+
+    bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, direct ? pixels.get() : storage.data());
+    pixelsCurrent = true;
+
+    if (!direct) {
+        // The picture is the lower rows of the storage, row 0 at the bottom.
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+        const std::size_t storageRowBytes = static_cast<std::size_t>(storageWidth) * 4;
+        for (std::int32_t row = 0; row < height && row < storageHeight; ++row) {
+            std::memcpy(pixels.get() + row * rowBytes, storage.data() + row * storageRowBytes, rowBytes);
+        }
+    }
+    return pixels.get();
+}
+
+void RenderTexture::writePixels(const std::uint8_t* data, std::int32_t, std::int32_t)
+{
+    // The flags are left as they are: the picture lands in the window
+    // context's texture object and lasts until the surface is bound again.
+    if (surface != nullptr) releaseOffscreenSurfaceImage(surface);
+    mainWindow.makeCurrent();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, storageWidth, storageHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
+    glPopAttrib();
+}
+
+void RenderTexture::composite()
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // y = -1 is the window's top: texture row 0 (the target's bottom row)
+    // runs along the top edge, so a target is shown mirrored top to bottom.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1.0, 1.0, 1.0, -1.0, 0.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(blendSource, blendDestination);
+
+    bind();
+    glColor4f(1.0f, 1.0f, 1.0f, opacity);  // GL_MODULATE: alpha = texel alpha x opacity
+
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(uScale, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(uScale, vScale);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(0.0f, vScale);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+
+    glPopAttrib();
+}
+
+}  // namespace qelo

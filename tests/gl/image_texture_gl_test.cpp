@@ -1,0 +1,156 @@
+// Image textures: power-of-two storage, exact read-back, filters, and the
+// brightness-to-alpha pass.
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "gl/gl_fixture.h"
+#include "render/image_texture.h"
+#include "shell/globals.h"
+
+namespace qelo::test {
+namespace {
+
+using ImageTextureTest = ShowGlTest;
+
+// A picture whose every texel differs from its neighbours in every channel.
+std::vector<std::uint8_t> pattern(int width, int height)
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+            p[0] = static_cast<std::uint8_t>(x);
+            p[1] = static_cast<std::uint8_t>(y);
+            p[2] = static_cast<std::uint8_t>(x * 7 + y * 13);
+            p[3] = static_cast<std::uint8_t>(255 - x - y);
+        }
+    }
+    return pixels;
+}
+
+// The whole GL storage of a texture, storageWidth x storageHeight RGBA.
+std::vector<std::uint8_t> storageOf(ImageTexture& texture)
+{
+    std::vector<std::uint8_t> storage(static_cast<std::size_t>(texture.storageWidth) * texture.storageHeight * 4);
+    texture.bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, storage.data());
+    return storage;
+}
+
+TEST_F(ImageTextureTest, PictureIsStoredInPowerOfTwoStorageAndReadBackExactly)
+{
+    ImageTexture texture;
+    const std::vector<std::uint8_t> picture = pattern(640, 480);
+    texture.writePixels(picture.data(), 640, 480);
+    EXPECT_EQ(texture.storageWidth, 1024);
+    EXPECT_EQ(texture.storageHeight, 512);
+    EXPECT_EQ(texture.uScale, 0.625f);
+    EXPECT_EQ(texture.vScale, 0.9375f);
+    const std::uint8_t* back = texture.readPixels();
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + picture.size()), picture);
+
+    // The picture's first row is texture row 0; the padding is transparent black.
+    const std::vector<std::uint8_t> storage = storageOf(texture);
+    EXPECT_EQ(storage[(0 * 1024 + 639) * 4 + 0], picture[639 * 4 + 0]);
+    for (std::size_t i : {std::size_t{640 * 4}, std::size_t{(479 * 1024 + 1023) * 4}, std::size_t{(511 * 1024) * 4}}) {
+        EXPECT_EQ(storage[i + 0] | storage[i + 1] | storage[i + 2] | storage[i + 3], 0) << "byte " << i;
+    }
+}
+
+TEST_F(ImageTextureTest, PowerOfTwoPictureNeedsNoPadding)
+{
+    ImageTexture texture;
+    const std::vector<std::uint8_t> picture = pattern(256, 256);
+    texture.writePixels(picture.data(), 256, 256);
+    EXPECT_EQ(texture.storageWidth, 256);
+    EXPECT_EQ(texture.storageHeight, 256);
+    EXPECT_EQ(texture.uScale, 1.0f);
+    EXPECT_EQ(texture.vScale, 1.0f);
+    EXPECT_EQ(storageOf(texture), picture);
+}
+
+TEST_F(ImageTextureTest, ZeroSizeRewriteKeepsTheSize)
+{
+    ImageTexture texture;
+    std::vector<std::uint8_t> picture = pattern(100, 50);
+    texture.writePixels(picture.data(), 100, 50);
+    picture[0] = 42;
+    texture.writePixels(picture.data(), 0, 0);
+    EXPECT_EQ(texture.width, 100);
+    EXPECT_EQ(texture.height, 50);
+    EXPECT_EQ(texture.readPixels()[0], 42);
+}
+
+TEST_F(ImageTextureTest, ReadBackFollowsASizeChange)
+{
+    ImageTexture texture;
+    const std::vector<std::uint8_t> small = pattern(8, 8);
+    texture.writePixels(small.data(), 8, 8);
+    texture.readPixels();
+    const std::vector<std::uint8_t> large = pattern(64, 40);
+    texture.writePixels(large.data(), 64, 40);
+    const std::uint8_t* back = texture.readPixels();
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + large.size()), large);
+}
+
+TEST_F(ImageTextureTest, UploadsWithoutTexelsOrWithNegativeSizesAreRefused)
+{
+    ImageTexture texture;
+    const std::vector<std::uint8_t> picture = pattern(4, 4);
+    texture.writePixels(picture.data(), 4, 4);
+    texture.writePixels(nullptr, 16, 16);
+    texture.writePixels(picture.data(), -4, 4);
+    EXPECT_EQ(texture.width, 4);
+    EXPECT_EQ(texture.height, 4);
+}
+
+TEST_F(ImageTextureTest, EveryUploadSetsLinearFiltersInTheUploadingContext)
+{
+    ImageTexture texture;  // name generated in the window's context
+    const std::vector<std::uint8_t> picture = pattern(4, 4);
+    renderTargets.target(3).makeCurrent();
+    texture.writePixels(picture.data(), 4, 4);  // a fresh object in target 3's context
+    texture.bind();
+    GLint minFilter = 0;
+    GLint magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR);
+    EXPECT_EQ(magFilter, GL_LINEAR);
+    mainWindow.makeCurrent();
+}
+
+TEST_F(ImageTextureTest, ConstructionAndUploadLeaveEnablesAndBindingAlone)
+{
+    glDisable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ImageTexture texture;
+    const std::vector<std::uint8_t> picture = pattern(4, 4);
+    texture.writePixels(picture.data(), 4, 4);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    texture.readPixels();  // leaves texturing on and the texture bound
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<unsigned>(bound), texture.textureName);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST_F(ImageTextureTest, AlphaFromLuminanceIsTheTruncatedMeanOfTheColour)
+{
+    ImageTexture texture;
+    const std::uint8_t picture[] = {255, 255, 254, 9, 1, 1, 0, 200, 255, 255, 255, 0, 0, 0, 0, 255};
+    texture.writePixels(picture, 2, 2);
+    alphaFromLuminance(texture);
+    const std::uint8_t* back = texture.readPixels();
+    const std::uint8_t expected[] = {255, 255, 254, 254, 1, 1, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + 16), std::vector<std::uint8_t>(expected, expected + 16));
+}
+
+}  // namespace
+}  // namespace qelo::test

@@ -1,0 +1,162 @@
+// The bank: clamped selection, clearing, and compositing onto the window.
+#include <GL/gl.h>
+
+#include "gl/gl_fixture.h"
+#include "shell/globals.h"
+
+namespace qelo::test {
+namespace {
+
+using RenderTargetBankTest = ShowGlTest;
+
+// Fills the lower `rows` rows of the target's 1024 x 768 picture with a colour.
+void fillBottomRows(RenderTexture& target, int rows, float r, float g, float b, float a)
+{
+    target.makeCurrent();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1024, 0, 768, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glColor4f(r, g, b, a);
+    glBegin(GL_QUADS);
+    glVertex2f(0, 0);
+    glVertex2f(1024, 0);
+    glVertex2f(1024, static_cast<float>(rows));
+    glVertex2f(0, static_cast<float>(rows));
+    glEnd();
+}
+
+void compositeFrame()
+{
+    clearWindow();
+    renderTargets.compositeAll();
+}
+
+TEST_F(RenderTargetBankTest, SelectionClampsIntoTheBank)
+{
+    ASSERT_EQ(renderTargets.count, 5);
+    EXPECT_EQ(&renderTargets.target(7), &renderTargets.target(4));
+    EXPECT_EQ(&renderTargets.target(5), &renderTargets.target(4));
+    EXPECT_EQ(&renderTargets.target(-1), &renderTargets.target(0));
+    EXPECT_NE(&renderTargets.target(1), &renderTargets.target(0));
+}
+
+TEST(RenderTargetBankDeathTest, SelectingFromAnEmptyBankStopsWithAReason)
+{
+    RenderTargetBank empty;
+    EXPECT_DEATH(empty.target(0), "before the targets were created");
+}
+
+TEST_F(RenderTargetBankTest, TargetsAreMadeAtTheWindowsSizeWithDefaultCompositing)
+{
+    for (int k = 0; k < 5; ++k) {
+        const RenderTexture& target = renderTargets.target(k);
+        EXPECT_EQ(target.width, 1024);
+        EXPECT_EQ(target.height, 768);
+        EXPECT_EQ(target.storageWidth, 1024);
+        EXPECT_EQ(target.storageHeight, 1024);
+        EXPECT_FLOAT_EQ(target.uScale, 1.0f);
+        EXPECT_FLOAT_EQ(target.vScale, 0.75f);
+        EXPECT_EQ(target.opacity, 1.0f);
+        EXPECT_EQ(target.blendSource, unsigned{GL_SRC_ALPHA});
+        EXPECT_EQ(target.blendDestination, unsigned{GL_ONE_MINUS_SRC_ALPHA});
+    }
+}
+
+TEST_F(RenderTargetBankTest, ClearAllEmptiesEveryTargetAndHandsBackTheWindow)
+{
+    for (int k = 0; k < 5; ++k) fillBottomRows(renderTargets.target(k), 768, 1, 1, 1, 1);
+    renderTargets.clearAll();
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(targetPixel(k, 10, 10), (Rgba{0, 0, 0, 0})) << "target " << k;
+        EXPECT_EQ(targetPixel(k, 1000, 700), (Rgba{0, 0, 0, 0})) << "target " << k;
+    }
+    // The window is current: what is drawn now lands in the window.
+    renderTargets.clearAll();
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    EXPECT_EQ(windowPixelFromTop(5, 5), (Rgba{0, 0, 255, 255}));
+}
+
+TEST_F(RenderTargetBankTest, TargetOneAtOpacityPointThreeCoversBlackByThirtyPercent)
+{
+    renderTargets.clearAll();
+    renderTargets.target(1).opacity = 0.3f;
+    fillBottomRows(renderTargets.target(1), 768, 1, 1, 1, 1);
+    mainWindow.makeCurrent();
+    compositeFrame();
+    const Rgba pixel = windowPixelFromTop(512, 384);
+    EXPECT_TRUE(near(pixel, Rgba{77, 77, 77, pixel[3]}, 1)) << pixel[0] << "," << pixel[1] << "," << pixel[2];
+    renderTargets.target(1).opacity = 1.0f;
+}
+
+TEST_F(RenderTargetBankTest, TargetRowZeroRunsAlongTheWindowsTopEdge)
+{
+    renderTargets.clearAll();
+    fillBottomRows(renderTargets.target(2), 100, 1, 0, 0, 1);
+    mainWindow.makeCurrent();
+    compositeFrame();
+    EXPECT_EQ(windowPixelFromTop(20, 0), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(windowPixelFromTop(1000, 98), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(windowPixelFromTop(20, 101)[0], 0);
+    EXPECT_EQ(windowPixelFromTop(20, 767)[0], 0);
+}
+
+TEST_F(RenderTargetBankTest, UntouchedTargetsLeaveTheWindowAsItWas)
+{
+    renderTargets.clearAll();
+    mainWindow.makeCurrent();
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    renderTargets.compositeAll();
+    EXPECT_TRUE(near(windowPixelFromTop(300, 300), Rgba{51, 102, 153, 255}));
+}
+
+TEST_F(RenderTargetBankTest, LayersStackInIndexOrder)
+{
+    renderTargets.clearAll();
+    fillBottomRows(renderTargets.target(3), 768, 1, 0, 0, 1);
+    fillBottomRows(renderTargets.target(4), 768, 0, 1, 0, 1);  // drawn last: on top
+    fillBottomRows(renderTargets.target(2), 768, 0, 0, 1, 1);
+    mainWindow.makeCurrent();
+    compositeFrame();
+    EXPECT_EQ(windowPixelFromTop(600, 600), (Rgba{0, 255, 0, 255}));
+}
+
+TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTexture)
+{
+    renderTargets.clearAll();
+    mainWindow.makeCurrent();
+    renderTargets.compositeAll();  // every target bound as a texture
+    renderTargets.clearAll();      // the release of target i runs in target i - 1's context
+    for (int k = 0; k < 4; ++k) {
+        renderTargets.target(k).makeCurrent();
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<unsigned>(bound), renderTargets.target(k + 1).textureName) << "target " << k;
+    }
+    mainWindow.makeCurrent();
+}
+
+TEST_F(RenderTargetBankTest, CompositingLeavesTheWindowsStateAsItWas)
+{
+    renderTargets.clearAll();
+    mainWindow.makeCurrent();
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_MODELVIEW);
+    renderTargets.compositeAll();
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+}  // namespace
+}  // namespace qelo::test
