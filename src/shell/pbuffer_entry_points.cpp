@@ -11,8 +11,8 @@ bool fetchPbufferEntryPoints(const std::function<EntryPoint(const char* name)>& 
     table[getExtensionsString] = fetch(pbufferEntryPointNames[getExtensionsString]);
     if (!table[getExtensionsString]) return false;
 
-    const char* extensions = extensionString();
-    if (!hasExtension(extensions ? extensions : "", pbufferExtensionName)) return false;
+    // A null string (a broken driver) holds nothing.
+    if (!hasExtension(extensionString(), pbufferExtensionName)) return false;
 
     for (std::size_t i = getExtensionsString + 1; i < pbufferEntryPointCount; ++i) {
         table[i] = fetch(pbufferEntryPointNames[i]);

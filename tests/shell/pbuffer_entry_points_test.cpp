@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/extension_string.h"
-
 namespace qelo {
 namespace {
 
@@ -121,16 +119,6 @@ TEST(PbufferEntryPoints, PbufferAndPixelFormatEntryPointsAreNotRequired)
     EXPECT_EQ(table[createPbuffer], nullptr);
     EXPECT_EQ(table[choosePixelFormat], nullptr);
     EXPECT_EQ(table[bindTexImage], someEntryPoint);
-}
-
-TEST(ExtensionString, PlainSubstringSearch)
-{
-    EXPECT_TRUE(hasExtension("A WGL_ARB_pbuffer", "WGL_ARB_pbuffer"));  // at the very end
-    EXPECT_TRUE(hasExtension("WGL_ARB_pbuffer", "WGL_ARB_pbuffer"));    // the whole string
-    EXPECT_TRUE(hasExtension("WGL_ARB_pbuffer_x", "WGL_ARB_pbuffer"));  // beginning of a longer name
-    EXPECT_FALSE(hasExtension("", "WGL_ARB_pbuffer"));
-    EXPECT_FALSE(hasExtension("WGL_ARB_pbuffe", "WGL_ARB_pbuffer"));  // name longer than the rest
-    EXPECT_FALSE(hasExtension(nullptr, "WGL_ARB_pbuffer"));
 }
 
 }  // namespace
