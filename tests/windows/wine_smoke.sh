@@ -12,25 +12,42 @@
 #          the logs and the screenshot (screenshot.png).
 #   --answer n: No, windowed (default); Return: Yes, full screen (Return also
 #          confirms the box that reports a display mode that cannot be set).
-#   --reference: frames of the Linux capture around the same show time (the
-#          best match counts); full screen
+#   --reference: frames of the Linux capture around the same show time, or
+#          the capture's directory (the best match counts); full screen
 #          only, where the screenshot is exactly the show's picture.
 set -euo pipefail
 
 package="" work="" play_seconds=6 answer=n min_similarity=0.5
-references=()
+references=() reference_requested=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --package) package=$(realpath -m "$2"); shift 2 ;;
     --work) work="$2"; shift 2 ;;
     --play) play_seconds="$2"; shift 2 ;;
     --answer) answer="$2"; shift 2 ;;
-    --reference) shift; while [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; do references+=("$(realpath "$1")"); shift; done ;;
+    --reference)
+      shift
+      reference_requested=1
+      while [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; do
+        if [ -d "$1" ]; then
+          # A capture directory: its frames, not the per-target layer pictures.
+          for frame in "$1"/frame-[0-9]*.png; do
+            case "$frame" in *-target*) ;; *) [ -f "$frame" ] && references+=("$(realpath "$frame")") ;; esac
+          done
+        else
+          references+=("$(realpath "$1")")
+        fi
+        shift
+      done ;;
     --min-similarity) min_similarity="$2"; shift 2 ;;
     *) echo "wine_smoke: unknown argument $1" >&2; exit 2 ;;
   esac
 done
 [ -n "$package" ] && [ -n "$work" ] || { echo "wine_smoke: --package and --work are required" >&2; exit 2; }
+if [ "$reference_requested" = 1 ] && [ ${#references[@]} -eq 0 ]; then
+  echo "wine_smoke: no reference pictures found" >&2
+  exit 1
+fi
 # Not built here (the cross build is a separate build tree): skip, not fail.
 [ -f "$package" ] || { echo "wine_smoke: SKIP: no package at $package" >&2; exit 77; }
 work=$(mkdir -p "$work" && realpath "$work")
