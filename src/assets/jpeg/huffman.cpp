@@ -1,0 +1,50 @@
+#include "assets/jpeg/huffman.h"
+
+namespace qelo::jpeg {
+
+std::int32_t symbolCount(const HuffmanTable& table)
+{
+    std::int32_t total = 0;
+    for (const std::uint8_t n : table.counts) total += n;
+    return total;
+}
+
+HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table)
+{
+    HuffmanDecoder decoder;
+    decoder.values = table.values;
+    if (symbolCount(table) == 0) {
+        const std::uint16_t bitZeroIsSymbolZero = 1 << 8;
+        for (std::size_t i = 0; i < decoder.fast.size() / 2; ++i) decoder.fast[i] = bitZeroIsSymbolZero;
+        return decoder;
+    }
+
+    // Annex C code assignment. An over-full BITS list makes codes outgrow
+    // their length; such codes (and those equal modulo 2^16 to an earlier
+    // one) never match, exactly as a comparison of 16-bit codes behaves.
+    std::int32_t code = 0;
+    std::int32_t index = 0;
+    for (int length = 1; length <= 16; ++length) {
+        const std::int32_t n = table.counts[length - 1];
+        decoder.firstCode[length] = code & 0xFFFF;
+        decoder.count[length] = n;
+        decoder.firstIndex[length] = index;
+        if (length <= HuffmanDecoder::fastBits) {
+            const int spare = HuffmanDecoder::fastBits - length;
+            for (std::int32_t j = 0; j < n; ++j) {
+                const std::int32_t stored = (code + j) & 0xFFFF;
+                if (stored >= (1 << length)) continue;
+                const auto entry = static_cast<std::uint16_t>((length << 8) | table.values[index + j]);
+                // Shorter codes were entered first and win over the longer
+                // codes they prefix; within a length the first symbol wins.
+                for (std::int32_t slot = stored << spare; slot < (stored + 1) << spare; ++slot)
+                    if (decoder.fast[slot] == 0) decoder.fast[slot] = entry;
+            }
+        }
+        code = (code + n) * 2;
+        index += n;
+    }
+    return decoder;
+}
+
+}  // namespace qelo::jpeg

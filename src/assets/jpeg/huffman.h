@@ -1,0 +1,39 @@
+#pragma once
+// Huffman tables as a DHT segment defines them, and the lookup form the scan
+// decodes with.
+#include <array>
+#include <cstdint>
+
+namespace qelo::jpeg {
+
+struct HuffmanTable {
+    std::array<std::uint8_t, 16> counts{};   // BITS: number of codes of each length 1..16
+    std::array<std::uint8_t, 256> values{};  // HUFFVAL: symbols in stream order
+    bool defined = false;
+};
+
+// Codes are assigned as in T.81 Annex C and kept as 16-bit values. The next
+// bits decode to the first symbol, in stream order, of the shortest length L
+// whose code equals the next L bits; no such symbol within 16 bits is an
+// invalid code. A table without symbols decodes the single bit 0 as symbol 0
+// (its zeroed first entry has code 0), and nothing else.
+struct HuffmanDecoder {
+    static constexpr int fastBits = 9;
+    // Indexed by the next fastBits bits: (length << 8) | symbol, or 0 when no
+    // code of fastBits bits or fewer matches.
+    std::array<std::uint16_t, 1 << fastBits> fast{};
+    // Per code length: the code of its first symbol (modulo 2^16), how many
+    // symbols have that length and where they start in `values`.
+    std::array<std::int32_t, 17> firstCode{};
+    std::array<std::int32_t, 17> count{};
+    std::array<std::int32_t, 17> firstIndex{};
+    std::array<std::uint8_t, 256> values{};
+};
+
+// Sum of the BITS counts; at most 16 x 255.
+std::int32_t symbolCount(const HuffmanTable& table);
+
+// The table must hold at most 256 symbols.
+HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table);
+
+}  // namespace qelo::jpeg

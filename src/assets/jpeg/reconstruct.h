@@ -1,0 +1,49 @@
+#pragma once
+// From a block of dequantised coefficients to 8 x 8 samples: the AAN
+// floating-point inverse DCT, whose scale factors are folded into
+// dequantisation, then truncation, an arithmetic shift by 3, +128 and
+// clamping to 0..255.
+#include <array>
+#include <cstdint>
+
+namespace qelo::jpeg {
+
+// Zig-zag index k to natural position 8 x row + column (T.81 Figure A.6).
+extern const std::array<std::uint8_t, 64> naturalOrder;
+
+// Per natural position: the quantisation value and the two AAN scale
+// factors of its row and column.
+struct Dequantiser {
+    std::array<float, 64> quant{};
+    std::array<float, 64> rowScale{};
+    std::array<float, 64> columnScale{};
+};
+
+Dequantiser makeDequantiser(const std::array<std::int32_t, 64>& zigZagValues);
+
+// The dequantised coefficient: ((Q x c) x S[row]) x S[column], each product
+// rounded to a 32-bit float as it is formed.
+inline float dequantise(const Dequantiser& d, int position, float coefficient)
+{
+    return d.quant[position] * coefficient * d.rowScale[position] * d.columnScale[position];
+}
+
+// One sample from eight times its value: truncate toward zero, shift right
+// arithmetically by 3 (floor of a division by 8), add 128, clamp. Values far
+// outside any sample's range saturate.
+inline std::uint8_t sampleFrom(float eightTimes)
+{
+    const float bounded = eightTimes < -65536.0f ? -65536.0f : (eightTimes > 65536.0f ? 65536.0f : eightTimes);
+    const std::int32_t n = (static_cast<std::int32_t>(bounded) >> 3) + 128;
+    return static_cast<std::uint8_t>(n < 0 ? 0 : (n > 255 ? 255 : n));
+}
+
+// Inverse DCT of `block` (natural order, dequantised) into 8 rows of 8
+// samples at `out`, rows `stride` bytes apart. Bit c of `columnsUsed` is set
+// when column c holds any non-zero value, bit c of `columnsWithAc` when it
+// holds one below row 0; the zero parts they reveal transform to copies of
+// their first value, exactly, and are not computed. The block is overwritten.
+void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
+                std::int32_t stride);
+
+}  // namespace qelo::jpeg

@@ -1,0 +1,176 @@
+#include "assets/jpeg/scan.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "assets/jpeg/bit_reader.h"
+#include "assets/jpeg/colour.h"
+#include "assets/jpeg/huffman.h"
+#include "assets/jpeg/reconstruct.h"
+
+namespace qelo::jpeg {
+namespace {
+
+constexpr const char* badCode = "bad Huffman code";
+
+// How one component takes part in the scan.
+struct ComponentPlan {
+    std::int32_t h = 1;  // blocks per MCU across
+    std::int32_t v = 1;  // blocks per MCU down
+    std::int32_t hr = 1; // pixels per sample across
+    std::int32_t vr = 1; // pixels per sample down
+    std::int32_t stride = 0;
+    std::vector<std::uint8_t> band;  // one MCU row of samples
+    const HuffmanDecoder* dc = nullptr;
+    const HuffmanDecoder* ac = nullptr;
+    Dequantiser dequantiser;
+};
+
+// The next symbol, or -1 when the bits match no code within 16 bits. At
+// least 16 bits must be buffered.
+inline std::int32_t decodeSymbol(BitReader& in, const HuffmanDecoder& table)
+{
+    const std::uint32_t entry = table.fast[in.peek(HuffmanDecoder::fastBits)];
+    if (entry != 0) {
+        in.skip(static_cast<int>(entry >> 8));
+        return static_cast<std::int32_t>(entry & 0xFF);
+    }
+    const std::uint32_t next16 = in.peek(16);
+    for (int length = HuffmanDecoder::fastBits + 1; length <= 16; ++length) {
+        const std::int32_t code = static_cast<std::int32_t>(next16 >> (16 - length));
+        const std::int32_t j = (code - table.firstCode[length]) & 0xFFFF;
+        if (j < table.count[length]) {
+            in.skip(length);
+            return table.values[table.firstIndex[length] + j];
+        }
+    }
+    return -1;
+}
+
+// s bits read as v, extended to a signed value (T.81 F.2.2.1). At least s
+// bits must be buffered; 0 bits give 0.
+inline std::int32_t receiveExtend(BitReader& in, int s)
+{
+    if (s == 0) return 0;
+    const auto v = static_cast<std::int32_t>(in.peek(s));
+    in.skip(s);
+    return v < (1 << (s - 1)) ? v - ((1 << s) - 1) : v;
+}
+
+// Decodes one block of component c and writes its samples at `out`.
+const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c, std::array<std::uint32_t, 3>& predictors,
+                        std::uint8_t* out)
+{
+    in.ensure(32);
+    const std::int32_t dcSymbol = decodeSymbol(in, *plan.dc);
+    if (dcSymbol < 0) return badCode;
+    const std::int32_t difference = receiveExtend(in, dcSymbol & 15);
+    if (in.restartPassed()) predictors = {0, 0, 0};
+    // Predictors wrap like two's-complement 32-bit integers; no valid stream
+    // comes near that.
+    predictors[c] += static_cast<std::uint32_t>(difference);
+    const auto dc = static_cast<float>(static_cast<std::int32_t>(predictors[c]));
+
+    std::array<float, 64> block{};
+    block[0] = dequantise(plan.dequantiser, 0, dc);
+    std::uint32_t columnsUsed = 0;
+    std::uint32_t columnsWithAc = 0;
+    for (std::int32_t k = 1; k < 64;) {
+        in.ensure(32);
+        const std::int32_t rs = decodeSymbol(in, *plan.ac);
+        if (rs < 0) return badCode;
+        if (rs == 0) break;  // end of block
+        k += rs >> 4;
+        if (k > 63) return "coefficient run past the end of a block";
+        const std::int32_t value = receiveExtend(in, rs & 15);
+        if (value != 0) {
+            const int position = naturalOrder[k];
+            block[position] = dequantise(plan.dequantiser, position, static_cast<float>(value));
+            columnsUsed |= 1u << (position & 7);
+            if (position >= 8) columnsWithAc |= 1u << (position & 7);
+        }
+        ++k;
+    }
+
+    if (columnsUsed == 0) {
+        // Only the DC value: 64 equal samples.
+        const std::uint8_t sample = sampleFrom(block[0]);
+        for (int row = 0; row < 8; ++row, out += plan.stride) std::fill(out, out + 8, sample);
+        return nullptr;
+    }
+    inverseDct(block, columnsUsed | 1u, columnsWithAc, out, plan.stride);
+    return nullptr;
+}
+
+}  // namespace
+
+const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, std::int32_t size, std::uint8_t* rgba)
+{
+    const std::int32_t count = headers.componentCount;
+    // A single component forms one block per MCU whatever its factors
+    // (T.81's non-interleaved order).
+    const std::int32_t hMax = count == 1 ? 1 : headers.components[0].h;
+    const std::int32_t vMax = count == 1 ? 1 : headers.components[0].v;
+    const std::int32_t mcusAcross = (headers.width + 8 * hMax - 1) / (8 * hMax);
+    const std::int32_t mcusDown = (headers.height + 8 * vMax - 1) / (8 * vMax);
+
+    std::array<HuffmanDecoder, 4> dcDecoders;
+    std::array<HuffmanDecoder, 4> acDecoders;
+    std::array<bool, 4> dcBuilt{}, acBuilt{};
+    std::array<ComponentPlan, 3> plans;
+    for (std::int32_t c = 0; c < count; ++c) {
+        const FrameComponent& component = headers.components[c];
+        ComponentPlan& plan = plans[c];
+        plan.h = count == 1 ? 1 : component.h;
+        plan.v = count == 1 ? 1 : component.v;
+        plan.hr = hMax / plan.h;
+        plan.vr = vMax / plan.v;
+        plan.stride = mcusAcross * 8 * plan.h;
+        plan.band.resize(static_cast<std::size_t>(plan.stride) * 8 * plan.v);
+        if (!dcBuilt[component.dcTable]) dcDecoders[component.dcTable] = makeHuffmanDecoder(headers.dcTables[component.dcTable]);
+        if (!acBuilt[component.acTable]) acDecoders[component.acTable] = makeHuffmanDecoder(headers.acTables[component.acTable]);
+        dcBuilt[component.dcTable] = acBuilt[component.acTable] = true;
+        plan.dc = &dcDecoders[component.dcTable];
+        plan.ac = &acDecoders[component.acTable];
+        plan.dequantiser = makeDequantiser(headers.quantTables[component.quantTable].values);
+    }
+
+    BitReader in(bytes, size, headers.entropyStart);
+    std::array<std::uint32_t, 3> predictors{};
+    std::int64_t mcusDecoded = 0;
+    const std::int64_t rowBytes = std::int64_t{headers.width} * 4;
+    for (std::int32_t mcuRow = 0; mcuRow < mcusDown; ++mcuRow) {
+        for (std::int32_t mcu = 0; mcu < mcusAcross; ++mcu) {
+            for (std::int32_t c = 0; c < count; ++c) {
+                ComponentPlan& plan = plans[c];
+                for (std::int32_t br = 0; br < plan.v; ++br) {
+                    for (std::int32_t bc = 0; bc < plan.h; ++bc) {
+                        std::uint8_t* out = plan.band.data() + std::int64_t{8 * br} * plan.stride + 8 * (mcu * plan.h + bc);
+                        if (const char* error = decodeBlock(in, plan, c, predictors, out)) return error;
+                    }
+                }
+            }
+            // Each restart interval ends on a byte boundary, where its
+            // restart marker stands.
+            ++mcusDecoded;
+            if (headers.restartInterval > 0 && mcusDecoded % headers.restartInterval == 0) in.alignToByte();
+        }
+        if (in.overran()) return "truncated file";
+
+        const std::int32_t top = mcuRow * 8 * vMax;
+        const std::int32_t rows = std::min(8 * vMax, headers.height - top);
+        for (std::int32_t row = 0; row < rows; ++row) {
+            std::uint8_t* line = rgba + (top + row) * rowBytes;
+            if (count == 1) {
+                greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line);
+            } else {
+                const auto plane = [&](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
+                yCbCrRow(plane(plans[0]), plane(plans[1]), plane(plans[2]), row, headers.width, line);
+            }
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace qelo::jpeg

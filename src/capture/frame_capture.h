@@ -1,0 +1,51 @@
+#pragma once
+// Frame-exact capture of the show: the virtual clock, one PNG per frame
+// (optionally the five targets' pictures too), and the progress bar. Runs as
+// the frame loop's per-frame hook; the loop itself is the show's own.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/progress.h"
+
+namespace qelo {
+
+struct CaptureSettings {
+    std::string directory;    // exists and is writable
+    std::int32_t fps = 60;
+    double untilSeconds = 0;  // > 0: stop before this show time; 0: the whole show
+    bool layers = false;      // also each target's picture, with its alpha
+};
+
+class FrameCapture {
+public:
+    explicit FrameCapture(CaptureSettings settings);
+
+    // Installs the virtual clock at frame 0. Call before the window exists.
+    void begin();
+    // After each frame step, window context current: writes frame k, then
+    // moves the clock to frame k + 1, or ends the show at the --until limit
+    // or on a write error.
+    void afterFrame();
+    // Ends the progress bar and says what was written.
+    void end();
+
+    std::int64_t framesWritten = 0;
+    std::string error;  // set when a write failed; the show was stopped
+
+private:
+    bool write(const std::string& name, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
+               bool keepAlpha);
+    void writeLayers(std::int64_t frame);
+
+    CaptureSettings settings;
+    std::int64_t frameLimit;  // frames to capture
+    std::vector<std::uint8_t> windowPixels;
+    std::unique_ptr<CaptureProgress> progress;
+};
+
+// "frame-000042.png"; with a target index, "frame-000042-target3.png".
+std::string captureFileName(std::int64_t frame, int target = -1);
+
+}  // namespace qelo

@@ -1,0 +1,131 @@
+// The Linux entry point: the command line, the working directory the show
+// reads its files from, then the show itself, live or captured.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "capture/frame_capture.h"
+#include "platform/sdl/window_options.h"
+#include "shell/command_line.h"
+#include "shell/frame_loop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qelo;
+
+constexpr const char* programVersion = QELO_VERSION;
+
+bool hasPictures(const fs::path& directory)
+{
+    std::error_code error;
+    return fs::is_directory(directory / "grafiikkaa", error);
+}
+
+bool isSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// The show reads relative paths. Unless --data says where, the current
+// directory serves when it has the pictures; otherwise the data that came
+// with the program: <exe dir>/../data in a build directory of the
+// repository, <exe dir>/../share/qelo when installed. With none found the
+// current directory stays, and start-up names each file it misses.
+fs::path findDataDirectory()
+{
+    if (hasPictures(fs::current_path())) return fs::current_path();
+    char* base = SDL_GetBasePath();
+    if (!base) return fs::current_path();
+    const fs::path executableDirectory(base);
+    SDL_free(base);
+    for (const fs::path& candidate : {executableDirectory / ".." / "data", executableDirectory / ".." / "share" / "qelo"}) {
+        if (hasPictures(candidate)) return fs::weakly_canonical(candidate);
+    }
+    return fs::current_path();
+}
+
+// Creates the capture directory; returns its absolute path or empty after
+// saying why not.
+fs::path prepareCaptureDirectory(const std::string& given)
+{
+    std::error_code error;
+    const fs::path directory = fs::absolute(given, error);
+    if (!error) fs::create_directories(directory, error);
+    if (error || !fs::is_directory(directory)) {
+        std::fprintf(stderr, "qelo: cannot create the capture directory %s: %s\n", given.c_str(),
+                     error ? error.message().c_str() : "not a directory");
+        return {};
+    }
+    return directory;
+}
+
+sdl::ScreenChoice screenChoice(ScreenMode mode)
+{
+    switch (mode) {
+    case ScreenMode::Windowed: return sdl::ScreenChoice::Windowed;
+    case ScreenMode::Fullscreen: return sdl::ScreenChoice::Fullscreen;
+    case ScreenMode::Ask: break;
+    }
+    return sdl::ScreenChoice::Ask;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const ParsedCommandLine parsed = parseCommandLine(argc, argv);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "%s\n", parsed.error.c_str());
+        return 2;
+    }
+    const CommandLine& options = parsed.options;
+    if (options.help) {
+        std::fputs(usageText("qelo").c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("qelo %s\n", programVersion);
+        return 0;
+    }
+
+    const bool capture = !options.captureDirectory.empty();
+    // SDL_VIDEODRIVER lets a user pick another video driver (e.g. kmsdrm).
+    if (!capture && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr,
+                     "qelo: no display to open the window on ($DISPLAY and $WAYLAND_DISPLAY are unset); "
+                     "use --capture DIR to render the show to PNG files instead\n");
+        return 1;
+    }
+
+    std::error_code error;
+    if (!options.dataDirectory.empty() && !fs::is_directory(options.dataDirectory, error)) {
+        std::fprintf(stderr, "qelo: --data: %s is not a directory\n", options.dataDirectory.c_str());
+        return 2;
+    }
+    fs::path captureDirectory;  // resolved before the working directory changes
+    if (capture) {
+        captureDirectory = prepareCaptureDirectory(options.captureDirectory);
+        if (captureDirectory.empty()) return 1;
+    }
+    fs::current_path(options.dataDirectory.empty() ? findDataDirectory() : fs::path(options.dataDirectory), error);
+    if (error) {
+        std::fprintf(stderr, "qelo: cannot enter the data directory: %s\n", error.message().c_str());
+        return 1;
+    }
+
+    sdl::windowOptions.screen = screenChoice(options.screen);
+    sdl::windowOptions.headless = capture;
+    if (!capture) return runShow() ? 0 : 1;
+
+    FrameCapture session({captureDirectory.string(), options.fps, options.untilSeconds, options.layers});
+    session.begin();
+    if (!runShow([&session] { session.afterFrame(); })) return 1;
+    session.end();
+    return session.error.empty() ? 0 : 1;
+}

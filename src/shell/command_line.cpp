@@ -1,0 +1,161 @@
+#include "shell/command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace qelo {
+
+namespace {
+
+constexpr std::int32_t maxFps = 1000;
+
+bool parseFps(std::string_view text, std::int32_t& fps)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, failure] = std::from_chars(text.data(), end, fps);
+    return failure == std::errc{} && stop == end && fps >= 1 && fps <= maxFps;
+}
+
+bool parseSeconds(std::string_view text, double& seconds)
+{
+    const char* end = text.data() + text.size();
+    auto [stop, failure] = std::from_chars(text.data(), end, seconds);
+    return failure == std::errc{} && stop == end && std::isfinite(seconds) && seconds > 0.0;
+}
+
+struct Parser {
+    int argc = 0;
+    const char* const* argv = nullptr;
+    int next = 1;
+    ParsedCommandLine result;
+    bool gaveFps = false;
+    bool gaveUntil = false;
+
+    bool fail(std::string message)
+    {
+        result.error = "qelo: " + std::move(message);
+        return false;
+    }
+
+    // The option's value: after '=' in the same argument, else the next one.
+    bool value(std::string_view name, const std::string_view* inlineValue, std::string_view what,
+               std::string_view& out)
+    {
+        if (inlineValue) {
+            out = *inlineValue;
+        } else if (next < argc) {
+            out = argv[next++];
+        } else {
+            return fail(std::string(name) + " needs " + std::string(what));
+        }
+        if (out.empty()) return fail(std::string(name) + " needs " + std::string(what) + ", not an empty text");
+        return true;
+    }
+
+    bool option(std::string_view argument)
+    {
+        std::string_view name = argument;
+        std::string_view inlineText;
+        const std::string_view* inlineValue = nullptr;
+        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
+            name = argument.substr(0, equals);
+            inlineText = argument.substr(equals + 1);
+            inlineValue = &inlineText;
+        }
+        CommandLine& options = result.options;
+        const bool takesValue = name == "--data" || name == "--capture" || name == "--fps" || name == "--until";
+        if (inlineValue && !takesValue) return fail(std::string(name) + " takes no value");
+
+        std::string_view text;
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
+        } else if (name == "--windowed" || name == "--fullscreen") {
+            const ScreenMode mode = name == "--windowed" ? ScreenMode::Windowed : ScreenMode::Fullscreen;
+            if (options.screen != ScreenMode::Ask && options.screen != mode)
+                return fail("--windowed and --fullscreen exclude each other");
+            options.screen = mode;
+        } else if (name == "--layers") {
+            options.layers = true;
+        } else if (name == "--data") {
+            if (!value(name, inlineValue, "a directory", text)) return false;
+            options.dataDirectory = text;
+        } else if (name == "--capture") {
+            if (!value(name, inlineValue, "a directory", text)) return false;
+            options.captureDirectory = text;
+        } else if (name == "--fps") {
+            if (!value(name, inlineValue, "a number of frames a second", text)) return false;
+            if (!parseFps(text, options.fps))
+                return fail("--fps needs a whole number from 1 to 1000, not '" + std::string(text) + "'");
+            gaveFps = true;
+        } else if (name == "--until") {
+            if (!value(name, inlineValue, "a number of seconds", text)) return false;
+            if (!parseSeconds(text, options.untilSeconds))
+                return fail("--until needs a number of seconds above 0, not '" + std::string(text) + "'");
+            gaveUntil = true;
+        } else if (argument.starts_with("-")) {
+            return fail("unknown option '" + std::string(argument) + "' (see --help)");
+        } else {
+            return fail("unexpected argument '" + std::string(argument) + "' (see --help)");
+        }
+        return true;
+    }
+
+    // Combinations that cannot mean anything.
+    bool check()
+    {
+        const CommandLine& options = result.options;
+        const bool capture = !options.captureDirectory.empty();
+        if (!capture && gaveFps) return fail("--fps applies only to --capture");
+        if (!capture && gaveUntil) return fail("--until applies only to --capture");
+        if (!capture && options.layers) return fail("--layers applies only to --capture");
+        if (capture && options.screen != ScreenMode::Ask)
+            return fail("--capture renders off-screen; --windowed and --fullscreen do not apply");
+        return true;
+    }
+
+    void run()
+    {
+        while (next < argc) {
+            if (!option(argv[next++])) return;
+        }
+        check();
+    }
+};
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(int argc, const char* const argv[])
+{
+    Parser parser;
+    parser.argc = argc;
+    parser.argv = argv;
+    parser.run();
+    return parser.result;
+}
+
+std::string usageText(const char* program)
+{
+    return std::string("Usage: ") + program + " [options]\n" +
+           "Plays the show: asks whether to run full screen, then 120 seconds of scenes\n"
+           "and music. Esc or closing the window ends it early.\n"
+           "\n"
+           "  --windowed        play in a 1024 x 768 window, without asking\n"
+           "  --fullscreen      play full screen, without asking\n"
+           "  --data DIR        where grafiikkaa/ and vamma4.mp3 lie (default: the current\n"
+           "                    directory if it has grafiikkaa/, else the data directory\n"
+           "                    that came with the program)\n"
+           "  --capture DIR     render off-screen, no window or sound needed, and write\n"
+           "                    every frame as DIR/frame-NNNNNN.png, frame k showing show\n"
+           "                    time k / FPS exactly\n"
+           "  --fps N           frames a second of the capture (default 60)\n"
+           "  --until SECONDS   stop the capture before this show time\n"
+           "  --layers          also write each render target's picture, with its alpha,\n"
+           "                    as DIR/frame-NNNNNN-targetK.png\n"
+           "  --help            show this text\n"
+           "  --version         show the version\n";
+}
+
+}  // namespace qelo

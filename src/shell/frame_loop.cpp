@@ -1,0 +1,51 @@
+#include "shell/frame_loop.h"
+
+#include <GL/gl.h>
+
+#include "shell/globals.h"
+#include "timeline/startup.h"
+
+namespace qelo {
+
+void frameStep()
+{
+    renderTargets.clearAll();
+    // Every frame, whatever else set it: the dot grid's layer is always 30 %.
+    renderTargets.target(1).opacity = 0.3f;
+    sceneList.runAll();
+    mainWindow.makeCurrent();
+    renderTargets.compositeAll();
+    frameClock.restart();
+    if (showClock.elapsed() > showLength) mainWindow.running = false;
+}
+
+void shutDown()
+{
+    delete[] portraitTextures;
+    portraitTextures = nullptr;
+    delete[] tileTextures;
+    tileTextures = nullptr;
+}
+
+bool runShow(const FrameHook& afterFrame)
+{
+    mainWindow.create();
+    // A failed creation has told the user why; start-up needs the window's
+    // context and the off-screen targets, so nothing more can run.
+    if (!mainWindow.running) return false;
+
+    startUp();
+    showClock.restart();
+    while (mainWindow.running) {
+        // On the first pass start-up has left target 4's context current, so
+        // this clears target 4, which clearAll clears again anyway.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        frameStep();
+        if (afterFrame) afterFrame();
+        mainWindow.pumpMessages();
+    }
+    shutDown();
+    return true;
+}
+
+}  // namespace qelo

@@ -1,0 +1,29 @@
+#pragma once
+// The life of the show: window, start-up, the frame loop, shut-down. Every
+// platform's entry point calls runShow; nothing else drives frames.
+#include <functional>
+
+namespace qelo {
+
+// Show time after which the frame step ends the show, in seconds. The test
+// is strict: the first frame reading more than this is still drawn in full.
+inline constexpr double showLength = 120.0;
+
+// One frame: clear the targets, let the scheduled routines draw, composite
+// onto the window, restart the frame clock, test for the end of the show.
+void frameStep();
+
+// Destroys the portrait and tile texture arrays (in the current context).
+void shutDown();
+
+// Called once a frame after frameStep, before the frame is presented, with
+// the window's context current. Capture hangs its work here.
+using FrameHook = std::function<void()>;
+
+// Creates mainWindow; if that fails, returns false at once, without
+// start-up. Otherwise runs start-up, starts show time, loops
+// (glClear, frameStep, afterFrame, pumpMessages) while mainWindow.running,
+// shuts down and returns true.
+bool runShow(const FrameHook& afterFrame = {});
+
+}  // namespace qelo

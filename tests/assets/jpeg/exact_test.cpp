@@ -1,0 +1,257 @@
+// The decoder's own rules, checked on hand-made streams whose samples are
+// known exactly: DC-only blocks give 64 equal samples of
+// floor(trunc(q x d) / 8) + 128, clamped.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "assets/jpeg/decoder.h"
+#include "jpeg_builder.h"
+#include "pixel_sink.h"
+
+namespace qelo::jpegtest {
+namespace {
+
+PixelSink decodeOrFail(const Bytes& bytes)
+{
+    PixelSink sink;
+    const DecodeResult result = decode(sink, bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    EXPECT_TRUE(result) << result.error;
+    EXPECT_EQ(sink.writes, result ? 1 : 0);
+    return sink;
+}
+
+BuiltPicture greyPicture(int width, int height, int q)
+{
+    BuiltPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.quant[0] = flatQuant(q);
+    return picture;
+}
+
+// A 4:4:4 8 x 8 picture of one colour; with q = 8 a DC value d gives the
+// sample d + 128.
+Bytes flatColour(int y, int cb, int cr)
+{
+    BuiltPicture picture;
+    picture.components = {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+    picture.quant[0] = flatQuant(8);
+    picture.blocks = {dcBlock(y - 128), dcBlock(cb - 128), dcBlock(cr - 128)};
+    return build(picture);
+}
+
+std::array<int, 4> rgbaAt(const PixelSink& sink, int x, int y)
+{
+    const std::uint8_t* p = sink.at(x, y);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+TEST(JpegExact, DcOnlyBlocksTruncateShiftAndClamp)
+{
+    struct Case {
+        int q, d, sample;
+    };
+    // q x d = 80 -> 138; -4 -> floor(-0.5) + 128 = 127; -1100 -> clamped 0;
+    // 0 -> 128; 25500 -> clamped 255; -7 -> 127; 7 -> 128.
+    for (const Case c : {Case{8, 10, 138}, Case{4, -1, 127}, Case{100, -11, 0}, Case{37, 0, 128}, Case{255, 100, 255},
+                         Case{7, -1, 127}, Case{7, 1, 128}}) {
+        BuiltPicture picture = greyPicture(8, 8, c.q);
+        picture.blocks = {dcBlock(c.d)};
+        const PixelSink sink = decodeOrFail(build(picture));
+        ASSERT_EQ(sink.pixels.size(), 8u * 8 * 4);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(rgbaAt(sink, x, y), (std::array<int, 4>{c.sample, c.sample, c.sample, 255})) << c.q << " x " << c.d;
+    }
+}
+
+TEST(JpegExact, SixteenBitQuantisationAndHugeProductsSaturate)
+{
+    // 16-bit values (Pq = 1) are read big-endian; products far beyond any
+    // sample's range clamp instead of overflowing the integer conversion.
+    for (const auto [q, d, sample] : {std::array<int, 3>{300, 2, 203}, {65535, 2047, 255}, {65535, -2047, 0}}) {
+        BuiltPicture picture = greyPicture(8, 8, q);
+        picture.sixteenBitQuant = true;
+        picture.blocks = {dcBlock(d)};
+        const PixelSink sink = decodeOrFail(build(picture));
+        EXPECT_EQ(rgbaAt(sink, 3, 5), (std::array<int, 4>{sample, sample, sample, 255})) << q << " x " << d;
+    }
+}
+
+TEST(JpegExact, ColourConversionExamples)
+{
+    EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(128, 128, 128)), 4, 4), (std::array<int, 4>{128, 128, 128, 255}));
+    // R from 178.054; G from -90.7 clamps to 0.
+    EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(0, 128, 255)), 0, 0), (std::array<int, 4>{178, 0, 0, 255}));
+    // R from -169.456 clamps to 0; G from 101.41.
+    EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(10, 128, 0)), 7, 7), (std::array<int, 4>{0, 101, 10, 255}));
+    // G from 263.46 clamps to 255.
+    EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(128, 0, 0)), 2, 6), (std::array<int, 4>{0, 255, 0, 255}));
+    // Truncation toward zero: B = 200 + 1.772 x 5 = 208.86 -> 208.
+    EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(200, 133, 128)), 1, 1), (std::array<int, 4>{200, 198, 208, 255}));
+}
+
+TEST(JpegExact, GreySampleIsExpandedToOpaqueGrey)
+{
+    BuiltPicture picture = greyPicture(8, 8, 8);
+    picture.blocks = {dcBlock(100 - 128)};
+    EXPECT_EQ(rgbaAt(decodeOrFail(build(picture)), 5, 2), (std::array<int, 4>{100, 100, 100, 255}));
+}
+
+TEST(JpegExact, EdgeMcusKeepOnlySamplesInsideThePicture)
+{
+    // 17 x 9 grey: 3 x 2 blocks, each its own level; column 16 and row 8
+    // come from the third block column and the second block row.
+    BuiltPicture picture = greyPicture(17, 9, 8);
+    for (int b = 0; b < 6; ++b) picture.blocks.push_back(dcBlock(-100 + 30 * b));
+    const PixelSink sink = decodeOrFail(build(picture));
+    ASSERT_EQ(sink.width, 17);
+    ASSERT_EQ(sink.height, 9);
+    ASSERT_EQ(sink.pixels.size(), 17u * 9 * 4);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 17; ++x) ASSERT_EQ(sink.at(x, y)[0], 28 + 30 * ((y / 8) * 3 + x / 8)) << x << "," << y;
+}
+
+TEST(JpegExact, ChromaOfA420PictureFillsTwoByTwoPixels)
+{
+    // The Cb block carries AC detail; decoded alone as a grey picture it
+    // gives the chroma samples S(x, y). In the 4:2:0 picture (grey luma,
+    // neutral Cr) pixel (px, py) must show S(px / 2, py / 2).
+    Coefficients detail{};
+    detail[0] = 3;
+    detail[1] = -20;
+    detail[2] = 17;
+    detail[4] = 9;
+    detail[9] = -6;
+    detail[20] = 4;
+    detail[63] = 1;
+    BuiltPicture alone = greyPicture(8, 8, 8);
+    alone.blocks = {detail};
+    const PixelSink chroma = decodeOrFail(build(alone));
+
+    BuiltPicture picture;
+    picture.width = 16;
+    picture.height = 16;
+    picture.quant[0] = flatQuant(8);
+    picture.components = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+    picture.blocks = {dcBlock(0), dcBlock(0), dcBlock(0), dcBlock(0), detail, dcBlock(0)};
+    const PixelSink sink = decodeOrFail(build(picture));
+    for (int py = 0; py < 16; ++py) {
+        for (int px = 0; px < 16; ++px) {
+            const int cbPrime = chroma.at(px / 2, py / 2)[0] - 128;
+            const auto blue = static_cast<int>(128.0f + 1.772f * static_cast<float>(cbPrime));
+            ASSERT_EQ(sink.at(px, py)[2], std::clamp(blue, 0, 255)) << px << "," << py;
+        }
+    }
+}
+
+TEST(JpegExact, McusOf422And420PicturesAreLaidOutInOrder)
+{
+    // Two MCUs across, two down: the Cb level of each MCU is its index, so
+    // every pixel tells which MCU wrote it.
+    for (const int v : {1, 2}) {
+        BuiltPicture picture;
+        picture.width = 32;
+        picture.height = 16 * v;
+        picture.quant[0] = flatQuant(8);
+        picture.components = {{1, 2, v, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+        for (int mcu = 0; mcu < 4; ++mcu) {
+            for (int b = 0; b < 2 * v; ++b) picture.blocks.push_back(dcBlock(0));
+            picture.blocks.push_back(dcBlock(10 * mcu));
+            picture.blocks.push_back(dcBlock(0));
+        }
+        const PixelSink sink = decodeOrFail(build(picture));
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const int mcu = (y / (8 * v)) * 2 + x / 16;
+                ASSERT_EQ(sink.at(x, y)[2], static_cast<int>(128.0f + 1.772f * static_cast<float>(10 * mcu))) << v << ":" << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(JpegExact, SingleComponentWithLargeFactorsIsOneBlockPerMcu)
+{
+    BuiltPicture picture = greyPicture(16, 16, 8);
+    picture.components = {{1, 2, 2, 0}};
+    picture.blocks = {dcBlock(-40), dcBlock(-20), dcBlock(20), dcBlock(40)};
+    const PixelSink sink = decodeOrFail(build(picture));
+    EXPECT_EQ(sink.at(0, 0)[0], 88);
+    EXPECT_EQ(sink.at(15, 0)[0], 108);
+    EXPECT_EQ(sink.at(0, 15)[0], 148);
+    EXPECT_EQ(sink.at(15, 15)[0], 168);
+}
+
+TEST(JpegExact, RestartIntervalsOfAnyLengthRealignAndRestartPredictors)
+{
+    // 5 x 3 MCUs of grey; intervals of 1, 2, 5 (one MCU row) and 7 MCUs.
+    // The builder restarts its predictors at each marker, so the levels only
+    // come out right if the decoder does the same at the same blocks.
+    for (const int interval : {1, 2, 5, 7}) {
+        BuiltPicture picture = greyPicture(40, 24, 8);
+        picture.restartInterval = interval;
+        for (int b = 0; b < 15; ++b) picture.blocks.push_back(dcBlock(((b * 37) % 200) - 100));
+        const PixelSink sink = decodeOrFail(build(picture));
+        for (int b = 0; b < 15; ++b) ASSERT_EQ(sink.at((b % 5) * 8 + 3, (b / 5) * 8 + 4)[0], ((b * 37) % 200) + 28) << interval << ": " << b;
+    }
+}
+
+TEST(JpegExact, StuffedAndFilledFFBytesAreOneDataByte)
+{
+    // A DC difference of 2047 is coded 1011 then eleven 1 bits, and the AC
+    // symbol (13, 1) has the code 10000100: a 0xFF data byte, stuffed as
+    // FF 00. Fill bytes before it (FF FF FF 00) change nothing.
+    BuiltPicture picture = greyPicture(16, 8, 1);
+    Coefficients first = dcBlock(2047);
+    first[14] = 1;
+    picture.blocks = {first, dcBlock(1000)};
+    const Bytes plain = build(picture);
+    const std::array<std::uint8_t, 2> pair = {0xFF, 0x00};
+    const auto stuffed = std::search(plain.begin() + static_cast<std::ptrdiff_t>(headerLength(picture)), plain.end(), pair.begin(), pair.end());
+    ASSERT_NE(stuffed, plain.end());
+    Bytes filled(plain.begin(), stuffed);
+    append(filled, {0xFF, 0xFF});
+    filled.insert(filled.end(), stuffed, plain.end());
+
+    const PixelSink a = decodeOrFail(plain);
+    const PixelSink b = decodeOrFail(filled);
+    EXPECT_EQ(a.pixels, b.pixels);
+    EXPECT_EQ(a.at(8, 0)[0], 253);  // 1000 / 8 + 128
+}
+
+TEST(JpegExact, SegmentsTheDecoderDoesNotUseArePassedOver)
+{
+    BuiltPicture picture = greyPicture(8, 8, 8);
+    picture.blocks = {dcBlock(50)};
+    const Bytes plain = build(picture);
+    append(picture.extraSegments, segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2, 0, 0, 1, 0, 1, 0, 0}));
+    append(picture.extraSegments, segment(0xFE, {'h', 'e', 'l', 'l', 'o', 0xFF, 0xD9}));
+    append(picture.extraSegments, segment(0xE1, Bytes(300, 0xFF)));
+    append(picture.extraSegments, segment(0xCC, {0, 0}));
+    const PixelSink withSegments = decodeOrFail(build(picture));
+    EXPECT_EQ(withSegments.pixels, decodeOrFail(plain).pixels);
+    EXPECT_EQ(withSegments.at(0, 0)[0], 178);
+}
+
+TEST(JpegExact, EveryPixelOfAnOddSizedColourPictureIsWritten)
+{
+    // 23 x 11 at 4:2:0: two MCUs across, one down; the picture is uniform, so
+    // any pixel left unwritten (or written from the padding) would show.
+    BuiltPicture picture;
+    picture.width = 23;
+    picture.height = 11;
+    picture.quant[0] = flatQuant(8);
+    picture.components = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+    for (int mcu = 0; mcu < 2; ++mcu)
+        for (const int d : {-28, -28, -28, -28, 20, -20}) picture.blocks.push_back(dcBlock(d));
+    const PixelSink sink = decodeOrFail(build(picture));
+    ASSERT_EQ(sink.pixels.size(), 23u * 11 * 4);
+    const std::array<int, 4> first = rgbaAt(sink, 0, 0);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 23; ++x) ASSERT_EQ(rgbaAt(sink, x, y), first) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace qelo::jpegtest

@@ -1,0 +1,236 @@
+// Streams the decoder must refuse: each one a clear failure with a reason,
+// nothing handed to the texture, no read or write out of bounds (this suite
+// also runs under AddressSanitizer and UndefinedBehaviorSanitizer), no hang.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "assets/jpeg/decoder.h"
+#include "jpeg_builder.h"
+#include "pixel_sink.h"
+
+namespace qelo::jpegtest {
+namespace {
+
+// Decodes from a heap block of exactly the stream's size, so that the
+// sanitizer sees any read past its end.
+DecodeResult decodeExact(PixelSink& sink, const Bytes& bytes)
+{
+    const std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)]);
+    std::copy(bytes.begin(), bytes.end(), copy.get());
+    return decode(sink, copy.get(), static_cast<std::int32_t>(bytes.size()));
+}
+
+// Expects failure with a reason containing `reason` and an untouched texture.
+void expectRefused(const Bytes& bytes, const std::string& reason)
+{
+    PixelSink sink;
+    const DecodeResult result = decodeExact(sink, bytes);
+    ASSERT_FALSE(result) << "expected: " << reason;
+    EXPECT_EQ(&result.texture, &sink);
+    EXPECT_NE(std::string(result.error).find(reason), std::string::npos) << result.error;
+    EXPECT_EQ(sink.writes, 0);
+    EXPECT_EQ(sink.width, 0);
+}
+
+BuiltPicture validPicture()
+{
+    BuiltPicture picture;
+    picture.width = 16;
+    picture.height = 16;
+    picture.quant[0] = flatQuant(8);
+    picture.components = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
+    Coefficients detail{};
+    detail[0] = 20;
+    detail[3] = -7;
+    detail[40] = 2;
+    picture.blocks = {detail, dcBlock(-3), detail, dcBlock(50), dcBlock(9), detail};
+    return picture;
+}
+
+// Index of the FF of the first `marker` segment.
+std::size_t markerAt(const Bytes& bytes, std::uint8_t marker)
+{
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) return i;
+    ADD_FAILURE() << "no marker " << int{marker};
+    return 0;
+}
+
+Bytes withByte(Bytes bytes, std::size_t at, std::uint8_t value)
+{
+    bytes.at(at) = value;
+    return bytes;
+}
+
+TEST(JpegMalformed, InputsThatAreNoPictureAtAll)
+{
+    expectRefused({}, "empty");
+    expectRefused({0x00}, "not a JPEG");
+    expectRefused({0x89, 'P', 'N', 'G'}, "not a JPEG");
+    expectRefused({0xFF}, "truncated");
+    expectRefused({0xFF, 0xD8}, "truncated");
+    expectRefused({0xFF, 0xD8, 0xFF, 0xE0}, "truncated");
+    expectRefused({0xFF, 0xD8, 0xFF, 0xD9}, "no picture");
+    expectRefused({0xFF, 0xD8, 0x00, 0xD9}, "marker expected");
+}
+
+TEST(JpegMalformed, FrameTypesOutsideBaseline)
+{
+    const Bytes valid = build(validPicture());
+    const std::size_t sof = markerAt(valid, 0xC0) + 1;
+    expectRefused(withByte(valid, sof, 0xC2), "progressive");
+    expectRefused(withByte(valid, sof, 0xC9), "arithmetic");
+    expectRefused(withByte(valid, sof, 0xCA), "arithmetic");
+    expectRefused(withByte(valid, sof, 0xC1), "extended");
+    expectRefused(withByte(valid, sof, 0xC3), "lossless");
+    expectRefused(withByte(valid, sof, 0xC5), "hierarchical");
+}
+
+TEST(JpegMalformed, BadFrameHeaders)
+{
+    const auto refusedFrame = [](auto change, const std::string& reason) {
+        BuiltPicture picture = validPicture();
+        change(picture);
+        expectRefused(build(picture), reason);
+    };
+    refusedFrame([](BuiltPicture& p) { p.components.push_back({4, 1, 1, 0}); }, "three-component");
+    refusedFrame([](BuiltPicture& p) { p.components.pop_back(); }, "three-component");
+    refusedFrame([](BuiltPicture& p) { p.components[1].h = 0; }, "sampling");
+    refusedFrame([](BuiltPicture& p) { p.components[0].v = 0; }, "sampling");
+    refusedFrame([](BuiltPicture& p) { p.components[0].h = 5; }, "sampling");
+    refusedFrame([](BuiltPicture& p) { p.components[0] = {1, 3, 1, 0}; p.components[1].h = 2; }, "sampling");  // 2 does not divide 3
+    refusedFrame([](BuiltPicture& p) { p.components[0] = {1, 1, 1, 0}; p.components[2].v = 2; }, "sampling");  // larger than component 0
+    refusedFrame([](BuiltPicture& p) { p.components = {{1, 5, 5, 0}}; }, "sampling");
+    refusedFrame([](BuiltPicture& p) { p.components[2].id = 1; }, "duplicate component id");
+    refusedFrame([](BuiltPicture& p) { p.components[1].quantTable = 4; }, "quantisation table id");
+    refusedFrame([](BuiltPicture& p) { p.width = 0; }, "size");
+    refusedFrame([](BuiltPicture& p) { p.height = 0; }, "size");
+    refusedFrame([](BuiltPicture& p) { p.width = p.height = 65535; }, "too large");  // 16 GiB of RGBA
+    refusedFrame([](BuiltPicture& p) { p.width = 16384; p.height = 4097; }, "too large");  // just past 256 MiB
+
+    const Bytes valid = build(validPicture());
+    const std::size_t sof = markerAt(valid, 0xC0);
+    expectRefused(withByte(valid, sof + 3, valid[sof + 3] + 1), "frame header length");
+}
+
+TEST(JpegMalformed, BadTableSegments)
+{
+    const Bytes valid = build(validPicture());
+    const std::size_t dht = markerAt(valid, 0xC4);
+    expectRefused(withByte(valid, dht + 4, 0x04), "Huffman table id");
+    expectRefused(withByte(valid, dht + 4, 0x1F), "Huffman table id");
+    // BITS of 255 + 255 + ... : far more than 256 symbols.
+    Bytes bits = valid;
+    for (int i = 0; i < 16; ++i) bits[dht + 5 + i] = 255;
+    expectRefused(bits, "Huffman table");
+    const std::size_t dqt = markerAt(valid, 0xDB);
+    expectRefused(withByte(valid, dqt + 4, 0x04), "quantisation table id");
+
+    // A scan naming a table that was never defined: Td = 1, then Tq = 2.
+    const std::size_t sos = markerAt(valid, 0xDA);
+    expectRefused(withByte(valid, sos + 6, 0x10), "Huffman table not defined");
+    expectRefused(withByte(valid, sos + 6, 0x01), "Huffman table not defined");
+    expectRefused(withByte(valid, sos + 6, 0x40), "Huffman table id");
+    expectRefused(withByte(valid, markerAt(valid, 0xC0) + 15, 2), "quantisation table not defined");  // Tq of component 1
+}
+
+TEST(JpegMalformed, SegmentLengthsAndOrder)
+{
+    const Bytes valid = build(validPicture());
+    const std::size_t dqt = markerAt(valid, 0xDB);
+    expectRefused(withByte(withByte(valid, dqt + 2, 0), dqt + 3, 0), "segment length");
+    expectRefused(withByte(withByte(valid, dqt + 2, 0), dqt + 3, 1), "segment length");
+    expectRefused(withByte(valid, dqt + 2, 0xF0), "truncated");  // runs past the end
+
+    // An APP segment whose length runs past the end of the file.
+    Bytes app = {0xFF, 0xD8, 0xFF, 0xE1, 0x40, 0x00, 1, 2, 3};
+    expectRefused(app, "truncated");
+
+    // SOS before SOF.
+    const std::size_t sof = markerAt(valid, 0xC0);
+    const std::size_t sofEnd = sof + 2 + (std::size_t{valid[sof + 2]} << 8 | valid[sof + 3]);
+    Bytes reordered(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(sof));
+    reordered.insert(reordered.end(), valid.begin() + static_cast<std::ptrdiff_t>(sofEnd), valid.end());
+    expectRefused(reordered, "scan before frame");
+}
+
+TEST(JpegMalformed, BadEntropyData)
+{
+    BuiltPicture grey;
+    grey.width = grey.height = 8;
+    grey.quant[0] = flatQuant(8);
+    // DC size 0 (0000), then four ZRL (0x01): the fourth would carry the
+    // coefficient index from 49 to 64.
+    expectRefused(buildWithEntropy(grey, {{0, 4}, {1, 8}, {1, 8}, {1, 8}, {1, 8}}), "past the end of a block");
+    // (15, 1) at index 49 lands on 64 as well.
+    expectRefused(buildWithEntropy(grey, {{0, 4}, {1, 8}, {1, 8}, {1, 8}, {2 + 150, 8}, {1, 1}}), "past the end of a block");
+    // DC codes 12..15 are unassigned: 1111 followed by ones matches nothing.
+    expectRefused(buildWithEntropy(grey, {{0xFFFF, 16}, {0xFFFF, 16}}), "bad Huffman code");
+    // AC codes from 162 up are unassigned.
+    expectRefused(buildWithEntropy(grey, {{0, 4}, {200, 8}, {0xFF, 8}}), "bad Huffman code");
+}
+
+TEST(JpegMalformed, EveryTruncationFailsOrLosesNothing)
+{
+    // Cut anywhere, a stream either fails, or (cut only after the last bit
+    // the picture needs) decodes to exactly the whole stream's picture.
+    for (BuiltPicture picture : {validPicture(), [] {
+             BuiltPicture withRestarts = validPicture();
+             withRestarts.width = 40;
+             withRestarts.restartInterval = 1;
+             for (int i = 0; i < 12; ++i) withRestarts.blocks.push_back(dcBlock(i * 7 - 40));
+             return withRestarts;
+         }()}) {
+        const Bytes whole = build(picture);
+        PixelSink full;
+        ASSERT_TRUE(decodeExact(full, whole));
+        const std::size_t entropy = headerLength(picture);
+        int succeeded = 0;
+        for (std::size_t length = 0; length < whole.size(); ++length) {
+            PixelSink sink;
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+            const DecodeResult result = decodeExact(sink, cut);
+            if (result) {
+                ++succeeded;
+                EXPECT_GE(length, whole.size() - 3) << "a cut inside the data decoded";
+                EXPECT_EQ(sink.pixels, full.pixels) << length;
+            } else {
+                EXPECT_EQ(sink.writes, 0);
+                if (length >= entropy) {
+                    EXPECT_STREQ(result.error, "truncated file") << length;
+                }
+            }
+        }
+        EXPECT_LE(succeeded, 2);  // without EOI, or without its D9
+    }
+}
+
+TEST(JpegMalformed, RandomDamageNeverEscapesTheBuffers)
+{
+    // Deterministic byte damage to a valid stream: every outcome is either a
+    // picture of the declared size or a failure with a reason.
+    const Bytes valid = build(validPicture());
+    std::uint32_t state = 12345;
+    const auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return state >> 8;
+    };
+    for (int trial = 0; trial < 3000; ++trial) {
+        Bytes damaged = valid;
+        for (int hits = 1 + static_cast<int>(next() % 4); hits > 0; --hits)
+            damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next());
+        PixelSink sink;
+        const DecodeResult result = decodeExact(sink, damaged);
+        if (result) {
+            ASSERT_EQ(sink.writes, 1);
+            ASSERT_EQ(sink.pixels.size(), static_cast<std::size_t>(sink.width) * sink.height * 4);
+        } else {
+            ASSERT_EQ(sink.writes, 0);
+            ASSERT_NE(std::string(result.error), "");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qelo::jpegtest
