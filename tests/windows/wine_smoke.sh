@@ -83,6 +83,17 @@ mkdir -p "$HOME"
 # where GStreamer's MP3 decoder exists; without one MCI fails cleanly.
 echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
 
+# xwd of the root window; now and then the server refuses one (BadColor
+# while Wine changes the display), so try a few times.
+take_screenshot() {
+  local attempt
+  for attempt in 1 2 3; do
+    xwd -root -silent >"$work/screenshot.xwd" 2>"$work/xwd.log" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 show_pid=""
 cleanup() {
   [ -n "$show_pid" ] && kill "$show_pid" 2>/dev/null || true
@@ -99,7 +110,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 cd "$show_dir"
-LD_PRELOAD="$shim" timeout 120 wine ./qelo.exe >"$work/qelo.log" 2>&1 &
+LD_PRELOAD="$shim" timeout 300 wine ./qelo.exe >"$work/qelo.log" 2>&1 &
 show_pid=$!
 
 # The question box takes a while to appear and a single key is sometimes
@@ -114,6 +125,7 @@ for _ in $(seq 1 160); do
 done
 [ -n "$window" ] || die "no QELO window after the question"
 say "window open"
+drawing_deadline=$(($(date +%s) + 60))
 
 if [ "$answer" = n ]; then
   # A framed window at the screen's corner: judge the inner part only.
@@ -123,16 +135,21 @@ else
 fi
 
 # Start-up (pictures, five pbuffers) runs after the window opens: wait for
-# the first drawn frames, then let the show play.
+# the first drawn frames (at most a minute), then let the show play.
+drawing=0
 for _ in $(seq 1 60); do
   kill -0 "$show_pid" 2>/dev/null || die "qelo.exe ended before drawing (see $work/qelo.log)"
-  xwd -root -silent >"$work/screenshot.xwd" || die "xwd failed"
-  python3 "$here/screenshot.py" "$work/screenshot.xwd" "" "${region[@]}" --quick >/dev/null && break
+  if take_screenshot && python3 "$here/screenshot.py" "$work/screenshot.xwd" "" "${region[@]}" --quick >/dev/null; then
+    drawing=1
+    break
+  fi
+  [ "$(date +%s)" -lt "$drawing_deadline" ] || break
   sleep 1
 done
+[ "$drawing" = 1 ] || die "the show drew nothing but black within a minute"
 say "show drawing"
 sleep "$play_seconds"
-xwd -root -silent >"$work/screenshot.xwd" || die "xwd failed"
+take_screenshot || die "xwd failed: $(cat "$work/xwd.log")"
 say "screenshot taken"
 
 # Esc until the process ends (it may be between frames when one arrives).
