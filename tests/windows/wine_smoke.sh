@@ -4,7 +4,7 @@
 # it), answers the full-screen question, lets the show play, takes a
 # screenshot of the root window, ends the show with Esc and requires exit
 # code 0, a picture that is not black (and, given a reference, made of the
-# same colours), and no hang. Every step runs under `timeout`.
+# same colours), and no hang: Wine runs under `timeout`, ctest bounds the rest.
 #
 # usage: wine_smoke.sh --package ZIP --work DIR [--play SECONDS]
 #                      [--answer n|Return] [--reference PNG...] [--min-similarity S]
