@@ -60,7 +60,9 @@ Rgb shadePixel(const PortraitStyle& s, P2 p)
     cloth = cloth * (0.55f + 0.6f * bodyLight.diffuse) + s.rim * bodyLight.rim * 1.2f;
     out = mix(out, cloth, coverage(body));
 
-    const Rgb neckSkin = mix(s.skinShade, s.skinLight, 0.35f + 0.4f * smoothstep(-r.x * 0.38f, 0.0f, neck));
+    // The neck: lit in the middle, shaded at its sides and under the chin.
+    const float chinShadow = smoothstep(c.y + r.y * 0.9f, c.y + r.y * 0.9f + 30.0f, p.y);
+    const Rgb neckSkin = mix(s.skinShade, s.skinLight, (0.3f + 0.5f * smoothstep(-r.x * 0.36f, 0.0f, neck)) * (0.45f + 0.55f * chinShadow));
     out = mix(out, neckSkin, coverage(neck));
     out = mix(out, s.rim, coverage(std::abs(neck) - 1.5f) * coverage(body - 4.0f));  // the neckline's trim
 

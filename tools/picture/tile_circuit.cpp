@@ -92,8 +92,8 @@ Canvas drawCircuitTile()
             Rgb c = halo * (0.45f * glow(std::min(traces, pads), 6.0f));
             c = mix(c, trace, coverage(traces));
             c = mix(c, pad, coverage(pads));
-            const float pins = coverage(std::abs(std::fmod(p.x + p.y * 0.0f, 12.0f) - 6.0f) - 2.5f);
-            c = mix(c, chip * (0.8f + 0.2f * pins), coverage(chipBox));
+            const float ridges = coverage(std::abs(std::fmod(p.x, 12.0f) - 6.0f) - 2.5f);
+            c = mix(c, chip * (0.8f + 0.2f * ridges), coverage(chipBox));
             c = mix(c, trace * 0.9f, coverage(frame));
             canvas.at(x, y) = c;
         }

@@ -8,7 +8,7 @@ Frame kickFrame(const Note& n, double t, DrumState& s)
 {
     // A sine whose pitch drops from ~170 Hz to 48 Hz, with a click on top.
     const double hz = 48.0 + 122.0 * std::exp(-t * 30.0);
-    const double body = std::sin(twoPi * s.phase.advance(hz)) * std::exp(-t * 6.5);
+    const double body = std::sin(twoPi * s.phase.advance(hz)) * std::exp(-t * 8.0);
     const double click = s.noise.bipolar() * std::exp(-t * 320.0) * 0.3;
     const double v = std::tanh(1.6 * (body + click)) * n.velocity;
     return {v, v};

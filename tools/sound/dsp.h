@@ -72,8 +72,8 @@ private:
     double ic1_ = 0, ic2_ = 0;
 };
 
-// Linear attack to 1, hold while the note is down, exponential-ish release
-// (linear fade) after `length`; 0 past length + release.
+// Linear attack to 1, held while the note is down, then a linear release
+// after `length`; 0 from length + release on.
 inline double gateEnvelope(double t, double length, double attack, double release)
 {
     if (t < 0)

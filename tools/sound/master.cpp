@@ -57,9 +57,9 @@ void master(StereoBuffer& mix, double ceiling, double fade)
         peak = std::max({peak, std::abs(mix.left[i]), std::abs(mix.right[i])});
     if (peak <= 0)
         return;
-    // Drive the loudest transients 2 dB past the ceiling; the limiter's
+    // Drive the loudest transients 3 dB past the ceiling; the limiter's
     // knee rounds them off, everything below the knee stays untouched.
-    const double gain = ceiling * 1.26 / peak;
+    const double gain = ceiling * 1.413 / peak;
     const double knee = ceiling * 0.7;
     const std::size_t fadeFrom = mix.frames() - std::min(mix.frames(), framesFor(fade));
     for (std::size_t i = 0; i < mix.frames(); ++i) {

@@ -22,21 +22,21 @@ struct Channel {
 Channel channelOf(Instrument i)
 {
     switch (i) {
-    case Instrument::kick: return {0.9, Bus::drums};
-    case Instrument::clap: return {0.32, Bus::drums};
-    case Instrument::snare: return {0.3, Bus::drums};
-    case Instrument::hat: return {0.2, Bus::drums};
+    case Instrument::kick: return {0.8, Bus::drums};
+    case Instrument::clap: return {0.5, Bus::drums};
+    case Instrument::snare: return {0.4, Bus::drums};
+    case Instrument::hat: return {0.8, Bus::drums};
     case Instrument::riser: return {0.3, Bus::drums};
-    case Instrument::impact: return {0.6, Bus::drums};
-    case Instrument::bass: return {0.5, Bus::ducked};
-    case Instrument::pad: return {0.22, Bus::ducked};
-    case Instrument::pluck: return {0.22, Bus::echoed};
-    case Instrument::lead: return {0.3, Bus::echoed};
+    case Instrument::impact: return {0.4, Bus::drums};
+    case Instrument::bass: return {0.32, Bus::ducked};
+    case Instrument::pad: return {0.35, Bus::ducked};
+    case Instrument::pluck: return {0.4, Bus::echoed};
+    case Instrument::lead: return {0.45, Bus::echoed};
     }
     return {0, Bus::drums};
 }
 
-constexpr double ceiling = 0.84;     // -1.5 dBFS, room for the MP3 encoder's overshoot
+constexpr double ceiling = 0.8;      // -1.9 dBFS: room for the MP3 encoder's overshoot
 constexpr double endingFade = 1.2;   // seconds
 
 }  // namespace

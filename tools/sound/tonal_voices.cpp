@@ -39,7 +39,7 @@ Frame pluckFrame(const Note& n, double t, TonalState& s)
     const double hz = midiToHz(n.pitch);
     const double osc = pulseWave(s.phases[0].advance(hz), hz / sampleRate, 0.3) * 0.6 +
                        sawWave(s.phases[1].advance(hz * 1.003), hz / sampleRate) * 0.4;
-    const double cutoff = 300.0 + 6000.0 * n.tone * std::exp(-t * 16.0);
+    const double cutoff = 300.0 + 6000.0 * n.tone * std::exp(-t * 10.0);
     const double v = s.filterLeft.process(osc, cutoff, 0.5).low * std::exp(-t * 6.0) *
                      gateEnvelope(t, n.length, 0.002, 0.08) * n.velocity;
     const PanGains p = panGains(n.pan);

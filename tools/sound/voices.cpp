@@ -11,7 +11,7 @@ namespace qelo::assetgen {
 double soundingLength(const Note& n)
 {
     switch (n.instrument) {
-    case Instrument::kick: return 0.5;
+    case Instrument::kick: return 0.7;
     case Instrument::clap: return 0.4;
     case Instrument::snare: return 0.3;
     case Instrument::hat: return 0.08 + 0.35 * n.tone;
