@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/music.h"
 #include "shell/music.h"
 
 namespace qelo {
 
 namespace {
+
+bool musicOpen = false;
 
 bool sendCommand(const std::string& command)
 {
@@ -34,7 +37,19 @@ bool startMusic(const char* path)
         return false;
     }
     if (!sendCommand("open \"" + file + "\" type mpegvideo alias music")) return false;
+    musicOpen = true;
     return sendCommand("play music");
 }
+
+namespace win32 {
+
+void stopMusic()
+{
+    if (!musicOpen) return;
+    mciSendStringA("close music", nullptr, 0, nullptr);
+    musicOpen = false;
+}
+
+}  // namespace win32
 
 }  // namespace qelo
