@@ -8,6 +8,7 @@
 #
 # usage: wine_smoke.sh --package ZIP --work DIR [--play SECONDS]
 #                      [--answer n|Return] [--reference PNG...] [--min-similarity S]
+#                      [--expect-music]
 #   --work keeps the Wine prefix between runs (made on first use), the shim,
 #          the logs and the screenshot (screenshot.png).
 #   --answer n: No, windowed (default); Return: Yes, full screen (Return also
@@ -15,9 +16,12 @@
 #   --reference: frames of the Linux capture around the same show time, or
 #          the capture's directory (the best match counts); full screen
 #          only, where the screenshot is exactly the show's picture.
+#   --expect-music: the music must have opened and started through MCI
+#          (needs GStreamer's MP3 decoder on the host; a null ALSA device
+#          stands in for the sound card).
 set -euo pipefail
 
-package="" work="" play_seconds=6 answer=n min_similarity=0.5
+package="" work="" play_seconds=6 answer=n min_similarity=0.5 expect_music=0
 references=() reference_requested=0
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -40,6 +44,7 @@ while [ $# -gt 0 ]; do
         shift
       done ;;
     --min-similarity) min_similarity="$2"; shift 2 ;;
+    --expect-music) expect_music=1; shift ;;
     *) echo "wine_smoke: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -80,7 +85,8 @@ export DISPLAY=":$display_number"
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" HOME="$work/home"
 mkdir -p "$HOME"
 # No sound card on CI machines: a null ALSA device lets MCI open the music
-# where GStreamer's MP3 decoder exists; without one MCI fails cleanly.
+# where GStreamer's MP3 decoder exists; without one MCI fails cleanly and
+# the show runs silently.
 echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
 
 # xwd of the root window; now and then the server refuses one (BadColor
@@ -164,6 +170,9 @@ wait "$show_pid" || status=$?
 show_pid=""
 [ "$status" -eq 0 ] || die "qelo.exe exited with $status (124: timeout; see $work/qelo.log)"
 say "exit code 0"
+if [ "$expect_music" = 1 ] && grep -q '^qelo: music:' "$work/qelo.log"; then
+  die "the music did not play: $(grep '^qelo: music:' "$work/qelo.log" | head -n1)"
+fi
 
 check=("${region[@]}")
 if [ "$answer" != n ] && [ ${#references[@]} -gt 0 ]; then
