@@ -1,0 +1,107 @@
+#include "effects/branching_tree.h"
+
+#include <GL/gl.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "geometry/cone.h"
+#include "geometry/matrix.h"
+#include "geometry/mesh.h"
+#include "geometry/vec3.h"
+#include "shell/random.h"
+
+namespace qelo {
+
+namespace {
+
+// The whole tree shares one colour cycling with time: red 0.5..1, green up to
+// 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
+void paintBranch(Mesh& branch, float time)
+{
+    const double t = time;
+    const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
+    const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
+    const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
+    for (MeshVertex& vertex : branch.vertices()) vertex.colour = {red, green, blue, 1.0f};
+}
+
+}  // namespace
+
+// Built apex down, then turned a half turn about z and lifted.
+Mesh branchMesh(float size)
+{
+    Mesh cone = makeCone(0.05f * size, size, 3, 1);
+    Matrix placement;
+    placement.loadIdentity();
+    placement.orient(Vec3(0.0f, 0.0f, 1.0f), Vec3(0.0f, 1.0f, 0.0f));
+    placement.translate(0.0f, -0.5f * size, 0.0f);
+    Mesh branch = cone.transformed(placement);
+    cone.release();
+    return branch;
+}
+
+// Built branch meshes by size. The tree's structure is fixed, so the same
+// sizes come back every frame; each mesh is built once by the same builder and
+// placement, and a frame only recolours and draws it. The picture is the one
+// a fresh build would give, without 3000 builds and their heap traffic per
+// frame. Bounded so that arbitrary sizes cannot grow it without end.
+Mesh& builtBranch(float size)
+{
+    constexpr std::size_t capacity = 8192;  // the show's tree has at most 3000 sizes
+    static std::unordered_map<std::uint32_t, Mesh> bySize;
+    const std::uint32_t key = std::bit_cast<std::uint32_t>(size);
+    if (const auto found = bySize.find(key); found != bySize.end()) return found->second;
+    if (bySize.size() >= capacity) bySize.clear();
+    return bySize.emplace(key, branchMesh(size)).first->second;
+}
+
+std::int32_t childCount(float size)
+{
+    const double count = size * 1.4;
+    // Not a number, or too many to count: no children (the show's largest is 21).
+    if (!(count < 1000000.0)) return 0;
+    return static_cast<std::int32_t>(count);
+}
+
+ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
+{
+    const double index = k;
+    ChildBranch child;
+    child.foot = static_cast<float>(index / n * size * double{0.9f});
+    child.spread = static_cast<float>(std::sin((k * k) * 986895.0) * 30.0 + 40.0);
+    child.size = static_cast<float>(size * 0.5 - index * child.spread * double{0.002f});
+    return child;
+}
+
+void drawBranch(float size, float time)
+{
+    if (!(size > smallestBranch)) return;  // also not a number
+
+    // Used up before the children are drawn: the reference need not outlive them.
+    Mesh& branch = builtBranch(size);
+    rand();  // drawn per branch, value unused
+    paintBranch(branch, time);
+    branch.draw(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
+
+    const std::int32_t n = childCount(size);
+    glTranslatef(0.0f, 0.25f * size, 0.0f);
+    for (std::int32_t k = 0; k < n; ++k) {
+        const ChildBranch child = childBranch(size, k, n);
+        const double index = k;
+        // Children of the same k turn alike at every level: the tree is self-similar.
+        const double turn = std::cos(19349.0 * index * index * 323.0) * 4345.0;
+        const double sway = 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
+        glPushMatrix();
+        glTranslatef(0.0f, child.foot, 0.0f);
+        glRotatef(static_cast<float>(turn), 0.0f, 1.0f, 0.0f);
+        glRotatef(2.0f, 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(child.spread + sway), 0.0f, 0.0f, 1.0f);
+        drawBranch(child.size, time);
+        glPopMatrix();
+    }
+}
+
+}  // namespace qelo

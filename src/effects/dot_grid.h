@@ -1,0 +1,39 @@
+#pragma once
+// The faint flickering grid of dots, drawn in render target 1 (composited at 30 %).
+#include <cstdint>
+#include <optional>
+
+#include "shell/clock.h"
+
+namespace qelo {
+
+// What the grid keeps from frame to frame and across activations.
+struct DotGridState {
+    float scroll = 0.0f;              // horizontal travel so far; only grows
+    float jitter = 0.0f;              // random vertical position, [0, 10) once drawn
+    std::optional<Clock> jitterClock; // paces the jitter test, every 0.1 s
+    std::optional<Clock> secondClock; // paces a test that only consumes random values, every 0.1 s
+};
+
+// The routine's one state record, created on first use.
+DotGridState& dotGridState();
+
+// The common pulse of all dots, from -0.35 to 1.05.
+float dotGridPulse(float localTime);
+
+// The grid's offsets, scroll and jitter reduced into (-0.1, 0].
+struct DotGridOffset {
+    float x;
+    float y;
+};
+DotGridOffset dotGridOffset(float scroll, float jitter);
+
+// Everything after making target 1 current: clear, the paced tests, the
+// scroll advanced by frameStep seconds, and the dots (three rand() calls each,
+// row by row from the top, left to right).
+void drawDotGrid(DotGridState& state, float localTime, double frameStep);
+
+// Scene routine (target 1); frameClock's elapsed time is the frame step.
+void dotGridEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
+
+}  // namespace qelo

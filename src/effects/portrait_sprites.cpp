@@ -1,0 +1,64 @@
+#include "effects/portrait_sprites.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "shell/globals.h"
+
+namespace qelo {
+
+namespace {
+
+constexpr std::int32_t portraitCount = 6;
+
+// Each portrait flickers at its own rate and phase: alpha in [-0.3, 0.7]
+// before the scale, the negative part clamped away by GL.
+double flicker(std::int32_t i, double time)
+{
+    const double rate = 10.0 * time * std::sin(543.0 * (302 + i));
+    return 0.5 * std::sin(rate + 395.0 * (342 + i)) + double{0.2f};
+}
+
+}  // namespace
+
+void drawPortraitSprites(Vec3 anchor, Vec3 eye, float time, float alphaScale)
+{
+    glDisable(GL_DEPTH_TEST);
+
+    // One tint for all six; red runs up to 1.2 and is clamped to 1 by GL.
+    const double t = time;
+    const float red = static_cast<float>((std::sin(t) + 1.0) * 0.5 * 0.5 + double{0.7f});
+    const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t) + double{0.2f});
+    const float blue = static_cast<float>(((std::cos(t) + 1.0) * 0.5 + 1.0) * 0.5);
+
+    const Vec3 sideVector = Vec3(-eye.z, 0.0f, eye.x).minus(anchor).withLength(1.0f);
+    const Vec3& p = sideVector;
+
+    // Without the pictures (nothing started up) the sprites are drawn untextured
+    // over the full texture range rather than dereferencing a missing array.
+    const float u = portraitTextures ? portraitTextures[0].uScale : 1.0f;
+    const float v = portraitTextures ? portraitTextures[0].vScale : 1.0f;
+
+    for (std::int32_t i = 0; i < portraitCount; ++i) {
+        glPushMatrix();
+        if (portraitTextures) portraitTextures[i].bind();
+        const float alpha = static_cast<float>(flicker(i, t) * double{alphaScale});
+        glColor4f(red, green, blue, alpha);
+        glTranslatef(anchor.x, anchor.y, anchor.z);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, v);
+        glVertex3f(-p.x, -4.0f, -p.z);
+        glTexCoord2f(u, v);
+        glVertex3f(p.x, -4.0f, p.z);
+        glTexCoord2f(u, 0.0f);
+        glVertex3f(p.x, 0.0f, p.z);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-p.x, 0.0f, -p.z);
+        glEnd();
+        glPopMatrix();
+    }
+}
+
+}  // namespace qelo

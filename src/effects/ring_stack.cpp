@@ -1,0 +1,144 @@
+// Layers of twenty concentric heptagonal bands around the vertical axis,
+// growing outward and wrapping by one ring spacing so new rings keep coming
+// out of the centre. Each band's seven pieces flare outward at their trailing
+// ends by a pulsing amount, and the bands add their colour to what lies
+// beneath, so overlaps glow.
+#include "effects/ring_stack.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "shell/globals.h"
+
+namespace qelo {
+
+namespace {
+
+constexpr float fullTurn = 6.28f;  // a little short of 2 pi; the closing piece is wider
+constexpr std::int32_t ringsPerLayer = 20;
+constexpr std::int32_t ringSides = 7;
+
+double widened(float value) { return static_cast<double>(value); }
+
+}  // namespace
+
+void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare)
+{
+    const float n = static_cast<float>(segments);
+    const bool band = width < radius;  // false for NaN too: a disc
+    const float outerTrailing = radius + flare;
+    const float inner = radius - width;
+    const float innerTrailing = inner + flare;
+    auto vertex = [&centre](double angle, float r) {
+        glVertex3f(static_cast<float>(widened(centre.x) + widened(r) * std::sin(angle)), centre.y,
+                   static_cast<float>(widened(centre.z) + widened(r) * std::cos(angle)));
+    };
+
+    glDisable(GL_CULL_FACE);
+    glBegin(band ? GL_QUADS : GL_TRIANGLES);
+    for (std::int32_t i = 0; i < segments; ++i) {
+        const double leading = static_cast<double>(i) / widened(n) * widened(fullTurn);
+        const double trailing = static_cast<double>((i + 1) % segments) / widened(n) * widened(fullTurn);
+        vertex(leading, radius);
+        vertex(trailing, outerTrailing);
+        if (band) {
+            vertex(trailing, innerTrailing);
+            vertex(leading, inner);
+        } else {
+            glVertex3f(centre.x, centre.y, centre.z);
+        }
+    }
+    glEnd();
+}
+
+RingStackView ringStackView(float localTime, std::int32_t mode)
+{
+    const double t = localTime;
+    const float s = static_cast<float>(std::sin(t));
+    const double c1 = 3.0 * std::cos(0.5 * t);
+    const double c2 = 5.0 * std::sin(-3.0 * t);
+    const double c3 = std::cos(2.0 * t - 4.0 * widened(s));
+
+    RingStackView view;
+    view.eye = Vec3(1.0f, 100.0f, -14.0f);
+    auto breathing = [&] { return static_cast<float>(2.0 * std::fabs(std::sin(4.0 * t + 3.0 * std::cos(2.0 * t) - c2) + c3)); };
+    switch (mode) {
+    case 0:
+        view.eye = Vec3(static_cast<float>(30.0 * widened(s)), static_cast<float>(40.0 * std::sin(t + std::sin(4.0 * t)) + 10.0),
+                        static_cast<float>(20.0 * std::cos(2.0 * t)));
+        view.layerScale = static_cast<float>(
+            widened(0.2f) * std::fabs(std::sin(widened(1.4f) * t + c1 - 5.0 * std::sin(-1.5 * t)) + std::cos(widened(0.8f) * t - widened(s))));
+        view.alpha = 0.2f;
+        view.offset = static_cast<float>(10.0 * t + 100.0);
+        break;
+    case 1:
+    case 2:
+        view.eye = mode == 1 ? Vec3(1.0f, 40.0f, -14.0f)
+                             : Vec3(1.0f, static_cast<float>(5.0 * widened(s) - 3.0 * std::cos(3.0 * t)), -14.0f);
+        view.layerScale = breathing();
+        view.alpha = static_cast<float>(widened(0.2f) - widened(0.04f) * widened(view.layerScale));
+        view.offset = static_cast<float>((mode == 1 ? 30.0 : 70.0) * t + 100.0);
+        break;
+    default:
+        view.drawn = false;
+        return view;
+    }
+    view.red = static_cast<float>(0.5 * (widened(s) + 1.0));
+    view.blue = static_cast<float>(0.5 * (std::cos(t) + 1.0) - widened(0.3f));
+    view.flare = static_cast<float>(std::fabs(20.0 * (std::sin(4.0 * t - 6.0 * std::cos(2.0 * t)) - std::cos(3.0 * t))));
+    return view;
+}
+
+void drawRingStack(const RingStackView& view)
+{
+    if (!view.drawn) return;
+    glColor4f(view.red, 0.0f, view.blue, view.alpha);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    // The depth scale goes before the look-at: it doubles eye-space depth, so
+    // the stack looks half as large and the clip range becomes 0.05 to 500.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScalef(1.0f, 1.0f, 2.0f);
+    gluLookAt(view.eye.x, view.eye.y, view.eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+
+    // Ring phase: the innermost radius is 3 * offset, in (0, 12].
+    float offset = view.offset;
+    while (offset > 4.0f) offset -= 4.0f;
+
+    const float k = view.layerScale;
+    float y = -20.0f * k;
+    const float end = 20.0f * k;
+    if (!(y < end)) return;
+    const float width = k + 2.6f;
+    const float step = 4.0f * k;
+    double next = 0.0;
+    do {
+        for (std::int32_t j = 0; j < ringsPerLayer; ++j) {
+            const float radius = static_cast<float>(3.0 * (4.0 * j + widened(offset)));
+            drawRing(Vec3(0.0f, y + 5.0f, 0.0f), width, radius, ringSides, view.flare);
+        }
+        // The next height is compared unrounded but stored as a float, which
+        // can add an eleventh layer at the top.
+        next = widened(y) + widened(step);
+        y = static_cast<float>(next);
+    } while (next < widened(end));
+}
+
+void ringStackEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
+{
+    renderTargets.target(2).makeCurrent();
+    drawRingStack(ringStackView(localTime, mode));
+}
+
+}  // namespace qelo

@@ -1,0 +1,43 @@
+#pragma once
+// The ring primitive shared by several scenes, and the scene of stacked
+// heptagonal rings that introduced it.
+#include <cstdint>
+
+#include "geometry/vec3.h"
+
+namespace qelo {
+
+// One flat ring in the horizontal plane y = centre.y, made of `segments`
+// straight pieces (a full turn is 6.28, so the closing piece is a little
+// wider). `radius` is the outer radius at each piece's leading edge; the
+// trailing edge lies `flare` further out. When width >= radius (or either is
+// NaN) a filled disc is drawn instead of a band of that width. Emits one
+// glBegin/glEnd pair (empty when segments <= 0) and disables GL_CULL_FACE;
+// colour, blending, matrices and textures are the caller's.
+void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare);
+
+// The ring stack's view of one frame, all from the local time and the mode.
+struct RingStackView {
+    bool drawn = true;        // false for modes other than 0, 1 and 2
+    Vec3 eye;                 // looks at the origin, up +y
+    float layerScale = 0.0f;  // K: layers lie at 5 + 4 K n for n = -5 ... 5 (or 4)
+    float red = 0.0f;
+    float blue = 0.0f;        // dips below 0 part of the time; GL clamps it
+    float alpha = 0.0f;
+    float offset = 0.0f;      // unreduced radius offset; reduced by 4s it is the ring phase
+    float flare = 0.0f;       // outward step at each piece's trailing end, 0 to 40
+};
+RingStackView ringStackView(float localTime, std::int32_t mode);
+
+// Everything after making target 2 current: colour, camera, blending and the
+// layers. A view that is not drawn leaves the GL state untouched.
+void drawRingStack(const RingStackView& view);
+
+// Scene routine (target 2): layers of twenty expanding heptagonal bands. Mode
+// 0 orbits the camera around a shallow stack; modes 1 and 2 sit close in with
+// a stack that breathes in depth, rings growing at 90 and 210 units a second.
+// Other modes (never scheduled) only make the target current and draw
+// nothing. Draws no random values.
+void ringStackEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
+
+}  // namespace qelo

@@ -1,0 +1,121 @@
+#include "effects/square_swarm.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "effects/paced_test.h"
+#include "effects/random_events.h"
+#include "geometry/vec3.h"
+#include "shell/globals.h"
+
+namespace qelo {
+
+namespace {
+
+constexpr std::int32_t controlPoints = 30;
+constexpr std::int32_t squareCount = 5000;
+constexpr float reshapePeriod = 0.4f;  // seconds
+constexpr float tiltPeriod = 0.05f;    // seconds
+
+// The reshape test: one draw when its period has come, a yes above 70 of 100.
+bool reshapeDue(std::optional<Clock>& reshapeClock)
+{
+    if (!pacedTestDue(reshapeClock, reshapePeriod)) return false;
+    return rand() % 100 > 70;
+}
+
+// The tilt test: one draw when its period has come; above 50 of 100 a second
+// draw becomes the new tilt.
+void jitterTilt(std::optional<Clock>& tiltClock, float& tilt)
+{
+    if (!pacedTestDue(tiltClock, tiltPeriod)) return;
+    if (rand() % 100 > 50) tilt = randomFraction();
+}
+
+// Square i sits on the copy of the curve turned by 30 i degrees about z (one
+// of twelve), at a parameter u scattered by cos(32 i) around the band that k
+// slides along the curve, and tumbles by 300 u degrees.
+void drawSquare(const SplinePath& swarmPath, std::int32_t i, double k)
+{
+    glPushMatrix();
+    glRotatef(static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
+    const float u = static_cast<float>(std::fabs(std::sin(double{0.1f} * std::cos(32.0 * i) + k)));
+    const Vec3 p = swarmPath.pointAt(u);
+    glTranslatef(p.x, p.y, p.z);
+    glRotatef(static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glVertex3f(-0.5f, -0.5f, 0.0f);
+    glVertex3f(0.5f, -0.5f, 0.0f);
+    glVertex3f(0.5f, 0.5f, 0.0f);
+    glVertex3f(-0.5f, 0.5f, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+}  // namespace
+
+SquareSwarmState& squareSwarmState()
+{
+    static SquareSwarmState state;
+    return state;
+}
+
+void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed)
+{
+    srand(static_cast<std::uint32_t>(swarmSeed));
+    ++swarmSeed;
+    for (std::int32_t i = 0; i < controlPoints; ++i) {
+        const double r1 = randomFraction();
+        const double r2 = randomFraction();
+        const double r3 = randomFraction();
+        const double index = i;
+        swarmPath.points()[i] = Vec3(static_cast<float>((r3 - 0.5) * index * 4.0),
+                                     static_cast<float>(index * ((r2 - 0.5) * index * double{0.2f} + double{0.3f})),
+                                     static_cast<float>((r1 - 0.5) * index * 4.0));
+    }
+}
+
+void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
+{
+    if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
+
+    bool reshape = reshapeDue(state.reshapeClock);
+    if (firstFrame) reshape = true;  // after the test and its draw
+    if (reshape) reshapeSwarm(*state.swarmPath, state.swarmSeed);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.3333333333333333, double{0.1f}, 1000.0);
+
+    // Fixed camera; the depth scale breathes between 1 and 3.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScalef(1.0f, 1.0f, static_cast<float>(std::sin(double{localTime}) + 2.0));
+    gluLookAt(0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+
+    // Unblended: every covered pixel holds white at alpha 0.4 however many
+    // squares overlap it. The tree scene's first frame inherits blending off.
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
+
+    // The whole figure spins at 60 degrees a second about an axis the tilt jitters.
+    jitterTilt(state.tiltClock, state.tilt);
+    glRotatef(static_cast<float>(localTime * 60.0), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
+
+    // cos(32 i) scatters the squares over a band of the curve that slides with time.
+    const double k = double{0.2f} * localTime;
+    for (std::int32_t i = 0; i < squareCount; ++i) drawSquare(*state.swarmPath, i, k);
+}
+
+void squareSwarmEffect(float localTime, float /*progress*/, bool firstFrame, std::int32_t /*mode*/)
+{
+    SquareSwarmState& state = squareSwarmState();
+    if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
+    renderTargets.target(3).makeCurrent();
+    drawSquareSwarm(state, localTime, firstFrame);
+}
+
+}  // namespace qelo

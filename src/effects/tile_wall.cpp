@@ -1,0 +1,101 @@
+// A block of six columns of tiles slides right at 0.3 units a second and jumps
+// back one pitch (0.11) whenever it has moved a full one, so it scrolls
+// without end. Its height and its picture change at random moments.
+#include "effects/tile_wall.h"
+
+#include <GL/gl.h>
+
+#include "effects/paced_test.h"
+#include "render/image_texture.h"
+#include "shell/globals.h"
+#include "shell/random.h"
+
+namespace qelo {
+
+namespace {
+
+constexpr float tileSize = 0.1f;
+constexpr float pitch = 0.11f;        // tile plus gap
+constexpr float scrollSpeed = 0.3f;   // units a second
+constexpr float blockLeft = 0.3f;     // left edge of the first column at phase 0
+constexpr float blockRight = 0.9f;    // end bound of the columns, relative to the phase
+constexpr float rowsTop = 0.3f;       // top edge of the first row at spread 0
+constexpr float rowsBottom = 0.5f;    // rows start above this bound (plus spread)
+
+void drawTile(float left, float top)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(left, top);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(left + tileSize, top);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(left + tileSize, top + tileSize);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(left, top + tileSize);
+    glEnd();
+}
+
+}  // namespace
+
+TileWallState& tileWallState()
+{
+    static TileWallState state;
+    return state;
+}
+
+void updateTileChoice(TileWallState& state)
+{
+    if (!pacedTestDue(state.tileClock, 0.1f)) return;
+    if (rand() % 100 > 50) state.tileChoice = rand() % 3;
+}
+
+void updateSpread(TileWallState& state)
+{
+    if (!pacedTestDue(state.spreadClock, 0.2f)) return;
+    if (rand() % 100 > 50) state.spread = static_cast<float>(rand() % 10000) * 0.0001f * 0.3f;
+}
+
+void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    // Colour and texture environment stay at GL's defaults in this context,
+    // so each fragment takes the texel's colour and brightness-derived alpha.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+
+    updateTileChoice(state);
+    if (tiles) tiles[state.tileChoice].bind();
+    updateSpread(state);
+
+    // Horizontal phase in (0, 0.11] (0 at time 0), reduced in double from
+    // the unreduced product. Column and row edges are float accumulators
+    // advanced by one pitch at a time: always six columns, and 2 to 8 rows
+    // about the middle band as the spread grows.
+    double phase = static_cast<double>(localTime) * static_cast<double>(scrollSpeed);
+    while (phase > static_cast<double>(pitch)) phase -= static_cast<double>(pitch);
+
+    const float columnsEnd = static_cast<float>(phase + static_cast<double>(blockRight));
+    const double rowsEnd = static_cast<double>(state.spread) + static_cast<double>(rowsBottom);
+    for (float left = static_cast<float>(static_cast<double>(blockLeft) + phase); left < columnsEnd; left += pitch) {
+        for (float top = rowsTop - state.spread; top < rowsEnd; top += pitch) drawTile(left, top);
+    }
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+}
+
+void tileWallEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
+{
+    renderTargets.target(4).makeCurrent();
+    if (mode != 0) return;
+    drawTileWall(tileWallState(), localTime, tileTextures);
+}
+
+}  // namespace qelo

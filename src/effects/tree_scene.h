@@ -1,0 +1,33 @@
+#pragma once
+// The tree scene: a camera flying along a closed random route looks at a
+// swaying branching tree, sixty expanding ground rings shading from red to
+// blue, and six flickering portrait sprites; the whole view is rolled upside
+// down and stretched in depth by a breathing factor. Draws into target 3.
+#include <optional>
+
+#include "effects/effects.h"  // the scene routine itself
+#include "geometry/spline_path.h"
+#include "shell/clock.h"
+
+namespace qelo {
+
+// What the scene keeps between calls: one record for the whole program,
+// created on first use.
+struct TreeSceneState {
+    std::optional<SplinePath> cameraPath;  // 10 control points, closed; made on the first call
+    std::optional<Clock> pulseClock;       // every 0.5 s one draw, value unused
+};
+
+// The record the scene routine uses.
+TreeSceneState& treeSceneState();
+
+// Reseeds the shared generator with 23332 and sets the route's 10 control
+// points from 30 draws: x in [-20, 20), y in [0, 14), z in [10, 20).
+void chooseRoute(SplinePath& cameraPath);
+
+// One frame of the scene into the current context, with its random draws in
+// order: 0 or 1 for the pulse; on a first frame the reseed and 30 for the
+// route; one per branch of the tree (3000); then 3.
+void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame);
+
+}  // namespace qelo

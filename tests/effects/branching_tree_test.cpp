@@ -1,0 +1,139 @@
+// The tree's fixed structure and its one draw per branch. No GL context is
+// current here: the drawing calls do nothing, the generator still counts.
+#include "effects/branching_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "effects/generator_steps.h"
+#include "shell/random.h"
+
+namespace qelo {
+namespace {
+
+using testing::drawsBetween;
+
+std::int64_t drawsOfBranch(float size, float time)
+{
+    srand(31337);
+    drawBranch(size, time);
+    return drawsBetween(31337, randState());
+}
+
+// Branches per level of the tree grown from `size`, walking the same child rule.
+void countLevels(float size, std::size_t level, std::array<int, 10>& levels)
+{
+    if (size <= smallestBranch || level >= levels.size()) return;
+    ++levels[level];
+    const std::int32_t n = childCount(size);
+    for (std::int32_t k = 0; k < n; ++k) countLevels(childBranch(size, k, n).size, level + 1, levels);
+}
+
+TEST(BranchingTree, SizeFifteenGrowsThreeThousandBranchesOnSixLevels)
+{
+    std::array<int, 10> levels{};
+    countLevels(15.0f, 0, levels);
+    const std::array<int, 10> expected{1, 21, 193, 766, 1349, 670, 0, 0, 0, 0};
+    EXPECT_EQ(levels, expected);
+
+    // The drawing makes one draw per branch, whatever the time.
+    EXPECT_EQ(drawsOfBranch(15.0f, 0.0f), 3000);
+    EXPECT_EQ(drawsOfBranch(15.0f, 37.25f), 3000);
+}
+
+TEST(BranchingTree, BranchesAtOrBelowTheLimitDrawNothing)
+{
+    EXPECT_EQ(drawsOfBranch(0.05f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(0.0f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(-3.0f, 1.0f), 0);
+    EXPECT_EQ(drawsOfBranch(std::nanf(""), 1.0f), 0);
+    // An infinite branch cannot be built or carry children: one draw, nothing else.
+    EXPECT_EQ(childCount(std::numeric_limits<float>::infinity()), 0);
+    EXPECT_EQ(drawsOfBranch(std::numeric_limits<float>::infinity(), 1.0f), 1);
+    EXPECT_EQ(drawsOfBranch(0.06f, 1.0f), 1);  // one branch, no children
+}
+
+TEST(BranchingTree, ChildCountIsTheWholePartOfOnePointFourTimesTheSize)
+{
+    EXPECT_EQ(childCount(15.0f), 21);
+    EXPECT_EQ(childCount(0.72f), 1);
+    EXPECT_EQ(childCount(0.71f), 0);
+    EXPECT_EQ(drawsOfBranch(0.72f, 0.0f), 2);
+    EXPECT_EQ(drawsOfBranch(0.71f, 0.0f), 1);
+}
+
+TEST(BranchingTree, ChildrenShrinkAndFanOutByIndex)
+{
+    const ChildBranch first = childBranch(15.0f, 0, 21);
+    EXPECT_EQ(first.foot, 0.0f);
+    EXPECT_EQ(first.spread, 40.0f);
+    EXPECT_EQ(first.size, 7.5f);
+
+    const ChildBranch last = childBranch(15.0f, 20, 21);
+    EXPECT_NEAR(last.foot, 20.0 / 21.0 * 15.0 * 0.9, 1e-5);
+    for (std::int32_t k = 0; k < 21; ++k) {
+        const ChildBranch child = childBranch(15.0f, k, 21);
+        EXPECT_GE(child.spread, 10.0f);
+        EXPECT_LE(child.spread, 70.0f);
+        EXPECT_LE(child.size, 7.5f);
+        EXPECT_GT(child.size, 0.3f * 15.0f);  // at least about 0.3 of the parent
+    }
+}
+
+// The sizes of every branch of the tree grown from `size`, depth first.
+void collectSizes(float size, std::vector<float>& sizes)
+{
+    if (size <= smallestBranch) return;
+    sizes.push_back(size);
+    const std::int32_t n = childCount(size);
+    for (std::int32_t k = 0; k < n; ++k) collectSizes(childBranch(size, k, n).size, sizes);
+}
+
+TEST(BranchingTree, BranchStandsOnItsBaseWithItsApexAtItsSize)
+{
+    const float size = 7.5f;
+    const Mesh branch = branchMesh(size);
+    ASSERT_EQ(branch.vertexCount(), 5);
+    ASSERT_EQ(branch.triangleCount(), 6);
+    const auto v = branch.vertices();
+    const float radius = 0.05f * size;
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_EQ(v[j].position.y, 0.0f);
+        EXPECT_NEAR(std::hypot(v[j].position.x, v[j].position.z), radius, 1e-6f);
+    }
+    // The half turn about z mirrors x: the first base corner stays on +z, the
+    // second (120 degrees towards +x in the builder) now lies towards -x.
+    EXPECT_NEAR(v[0].position.z, radius, 1e-6f);
+    EXPECT_LT(v[1].position.x, 0.0f);
+    EXPECT_EQ(v[3].position, Vec3(0.0f, size, 0.0f));  // apex
+    EXPECT_EQ(v[4].position, Vec3(0.0f, 0.0f, 0.0f));  // base centre
+}
+
+TEST(BranchingTree, BranchesKeptFromEarlierFramesEqualFreshBuilds)
+{
+    std::vector<float> sizes;
+    collectSizes(15.0f, sizes);
+    ASSERT_EQ(sizes.size(), 3000u);
+    for (int pass = 0; pass < 2; ++pass) {  // first built, then found again
+        for (const float size : sizes) {
+            const Mesh fresh = branchMesh(size);
+            const Mesh& kept = builtBranch(size);
+            ASSERT_EQ(kept.vertexCount(), fresh.vertexCount());
+            ASSERT_EQ(kept.triangleCount(), fresh.triangleCount());
+            for (int i = 0; i < fresh.vertexCount(); ++i) {
+                ASSERT_EQ(kept.vertices()[i].position, fresh.vertices()[i].position) << size;
+            }
+            for (int i = 0; i < fresh.triangleCount(); ++i) {
+                ASSERT_EQ(kept.triangles()[i], fresh.triangles()[i]) << size;
+            }
+        }
+    }
+    EXPECT_EQ(&builtBranch(15.0f), &builtBranch(15.0f));
+}
+
+}  // namespace
+}  // namespace qelo

@@ -1,0 +1,81 @@
+// The ring stack's view of a frame, from its local time and mode.
+#include "effects/ring_stack.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "draw_count.h"
+#include "shell/random.h"
+
+namespace qelo {
+namespace {
+
+TEST(RingStackView, OrbitingStackAtTimeZero)
+{
+    const RingStackView view = ringStackView(0.0f, 0);
+    EXPECT_TRUE(view.drawn);
+    EXPECT_FLOAT_EQ(view.eye.x, 0.0f);
+    EXPECT_FLOAT_EQ(view.eye.y, 10.0f);
+    EXPECT_FLOAT_EQ(view.eye.z, 20.0f);
+    EXPECT_NEAR(view.layerScale, 0.2 * (std::sin(3.0) + 1.0), 1e-6);  // about 0.228
+    EXPECT_FLOAT_EQ(view.alpha, 0.2f);
+    EXPECT_FLOAT_EQ(view.offset, 100.0f);
+    EXPECT_NEAR(view.flare, 14.41, 0.01);
+    EXPECT_FLOAT_EQ(view.red, 0.5f);
+    EXPECT_NEAR(view.blue, 0.7f, 1e-6f);
+}
+
+TEST(RingStackView, CloseBreathingStackAtTimeZero)
+{
+    const RingStackView view = ringStackView(0.0f, 2);
+    EXPECT_FLOAT_EQ(view.eye.x, 1.0f);
+    EXPECT_FLOAT_EQ(view.eye.y, -3.0f);
+    EXPECT_FLOAT_EQ(view.eye.z, -14.0f);
+    EXPECT_NEAR(view.layerScale, 2.282, 0.001);
+    EXPECT_NEAR(view.alpha, 0.109, 0.001);
+    EXPECT_NEAR(view.layerScale + 2.6f, 4.88, 0.01);  // band width
+    EXPECT_NEAR(view.flare, 14.41, 0.01);
+}
+
+TEST(RingStackView, RingSpeedsAndRangesPerMode)
+{
+    // The unreduced offset grows at 10, 30 and 70 a second; radii at three times that.
+    EXPECT_FLOAT_EQ(ringStackView(2.0f, 0).offset, 120.0f);
+    EXPECT_FLOAT_EQ(ringStackView(2.0f, 1).offset, 160.0f);
+    EXPECT_FLOAT_EQ(ringStackView(2.0f, 2).offset, 240.0f);
+    EXPECT_FLOAT_EQ(ringStackView(2.0f, 1).eye.y, 40.0f);
+    for (int ms = 0; ms < 50000; ms += 13) {
+        const float t = static_cast<float>(ms) * 0.001f;
+        const RingStackView orbit = ringStackView(t, 0);
+        EXPECT_GE(orbit.layerScale, 0.0f);
+        EXPECT_LE(orbit.layerScale, 0.4f + 1e-6f);
+        const RingStackView close = ringStackView(t, 2);
+        EXPECT_LE(close.layerScale, 4.0f + 1e-5f);
+        EXPECT_GE(close.alpha, 0.04f - 1e-6f);
+        EXPECT_LE(close.alpha, 0.2f);
+        EXPECT_LE(close.flare, 40.0f + 1e-4f);
+        EXPECT_GE(close.eye.y, -8.0f - 1e-5f);
+        EXPECT_LE(close.eye.y, 8.0f + 1e-5f);
+    }
+}
+
+TEST(RingStackView, UnscheduledModesDrawNothing)
+{
+    EXPECT_FALSE(ringStackView(3.0f, 3).drawn);
+    EXPECT_FALSE(ringStackView(3.0f, -1).drawn);
+}
+
+TEST(RingStack, NeverTouchesTheGenerator)
+{
+    // No GL context is current here, so only the generator can be observed.
+    srand(77);
+    for (const std::int32_t mode : {0, 1, 2, 5}) {
+        for (const float t : {0.0f, 1.5f, 14.9f}) drawRingStack(ringStackView(t, mode));
+        drawRing(Vec3(0.0f, 0.0f, 0.0f), 2.0f, 1.5f, 7, 3.0f);
+    }
+    EXPECT_EQ(randState(), 77u);
+}
+
+}  // namespace
+}  // namespace qelo

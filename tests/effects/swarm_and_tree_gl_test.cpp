@@ -1,0 +1,100 @@
+// Pictures of the swarm and the tree scene in target 3, and the GL state the
+// two leave each other in that shared context.
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "effects/square_swarm.h"
+#include "effects/tree_scene.h"
+#include "gl/gl_fixture.h"
+#include "shell/globals.h"
+
+namespace qelo {
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;
+
+class SwarmAndTree : public test::ShowGlTest {
+protected:
+    // One frame of one routine into target 3, cleared first as every frame is.
+    static Pixels frame(void (*routine)(float, float, bool, std::int32_t), float localTime, bool firstFrame)
+    {
+        renderTargets.clearAll();
+        routine(localTime, 0.0f, firstFrame, 0);
+        return test::targetPixels(3);
+    }
+
+    static bool enabledInTarget3(GLenum capability)
+    {
+        renderTargets.target(3).makeCurrent();
+        const bool enabled = glIsEnabled(capability) == GL_TRUE;
+        mainWindow.makeCurrent();
+        return enabled;
+    }
+};
+
+TEST_F(SwarmAndTree, SwarmPixelsAreWhiteAtFortyPercentHoweverManySquaresOverlap)
+{
+    const Pixels pixels = frame(squareSwarmEffect, 3.0f, true);
+    std::size_t covered = 0;
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const int r = pixels[i], g = pixels[i + 1], b = pixels[i + 2], a = pixels[i + 3];
+        if (a == 0) {
+            ASSERT_EQ(r + g + b, 0) << "pixel " << i / 4;
+            continue;
+        }
+        ++covered;
+        ASSERT_TRUE(r == 255 && g == 255 && b == 255 && a == 102) << "pixel " << i / 4 << ": " << r << " " << g
+                                                                   << " " << b << " " << a;
+    }
+    EXPECT_GT(covered, 10000u);
+    EXPECT_LT(covered, 1024u * 768u);
+    EXPECT_FALSE(enabledInTarget3(GL_BLEND));
+    EXPECT_FALSE(enabledInTarget3(GL_DEPTH_TEST));
+}
+
+// Half-transparent ground-ring pixels: no green (the tree and the sprites add
+// some at this time), alpha well below the tree's opaque 255.
+struct RingPixels {
+    std::size_t count = 0;
+    std::size_t opaqueSum = 0;  // pixels whose red + blue make a full 255
+};
+
+RingPixels halfTransparentRings(const Pixels& pixels)
+{
+    RingPixels rings;
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const int r = pixels[i], g = pixels[i + 1], b = pixels[i + 2], a = pixels[i + 3];
+        if (g != 0 || a < 60 || a > 200 || b == 0) continue;
+        ++rings.count;
+        if (std::abs(r + b - 255) <= 2) ++rings.opaqueSum;
+    }
+    return rings;
+}
+
+TEST_F(SwarmAndTree, TreeSceneDrawsItsFirstRingsUnblendedAfterTheSwarm)
+{
+    frame(squareSwarmEffect, 1.0f, true);  // leaves blending off in target 3
+
+    // Unblended, a ring of colour (1 - w, 0, w, 1 - w) is written as is: red
+    // and blue add up to one. Blended with its own alpha over black, both
+    // shrink by 1 - w.
+    const RingPixels first = halfTransparentRings(frame(treeSceneEffect, 0.7f, true));
+    ASSERT_GT(first.count, 1000u);
+    EXPECT_GT(first.opaqueSum, first.count * 95 / 100);
+
+    EXPECT_TRUE(enabledInTarget3(GL_BLEND));
+    EXPECT_FALSE(enabledInTarget3(GL_DEPTH_TEST));
+    EXPECT_FALSE(enabledInTarget3(GL_TEXTURE_2D));
+
+    const RingPixels second = halfTransparentRings(frame(treeSceneEffect, 0.7f, false));
+    ASSERT_GT(second.count, 1000u);
+    EXPECT_LT(second.opaqueSum, second.count * 5 / 100);
+}
+
+}  // namespace
+}  // namespace qelo

@@ -1,0 +1,114 @@
+// The tree scene's route and random draws. No GL context is current here, so
+// drawing does nothing and only the generator and the record change.
+#include "effects/tree_scene.h"
+
+#include <gtest/gtest.h>
+
+#include "effects/generator_steps.h"
+#include "shell/fake_counter.h"
+#include "shell/random.h"
+
+namespace qelo {
+namespace {
+
+using testing::drawsBetween;
+using testing::stateAfter;
+
+class TreeScene : public ::testing::Test {
+protected:
+    void SetUp() override { testing::useFakeCounter(100); }
+
+    static void wait(std::uint32_t ms) { testing::fakeMilliseconds += ms; }
+
+    std::int64_t frameDraws(std::uint32_t seed, bool firstFrame, float localTime)
+    {
+        srand(seed);
+        drawTreeScene(state, localTime, firstFrame);
+        return drawsBetween(seed, randState());
+    }
+
+    testing::FakeCounterScope restoreCounter;
+    TreeSceneState state;
+};
+
+TEST_F(TreeScene, RouteFromTheFixedSeedGivesTheKnownControlPoints)
+{
+    SplinePath route(10, true);
+    srand(5);
+    chooseRoute(route);
+    EXPECT_EQ(randState(), stateAfter(23332, 30));
+    // Point 0: z from the first draw, y from the second, x from the third.
+    EXPECT_NEAR(route.points()[0].x, 16.504f, 1e-4f);
+    EXPECT_NEAR(route.points()[0].y, 8.4462f, 1e-4f);
+    EXPECT_NEAR(route.points()[0].z, 10.695f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].x, -16.28f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].y, 0.4382f, 1e-4f);
+    EXPECT_NEAR(route.points()[1].z, 10.761f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].x, 1.996f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].y, 2.268f, 1e-4f);
+    EXPECT_NEAR(route.points()[2].z, 14.184f, 1e-4f);
+    for (std::int32_t i = 0; i < 10; ++i) {
+        EXPECT_GE(route.points()[i].x, -20.0f);
+        EXPECT_LT(route.points()[i].x, 20.0f);
+        EXPECT_GE(route.points()[i].y, 0.0f);
+        EXPECT_LT(route.points()[i].y, 14.0f);
+        EXPECT_GE(route.points()[i].z, 10.0f);
+        EXPECT_LT(route.points()[i].z, 20.0f);
+    }
+}
+
+TEST_F(TreeScene, FirstFrameDrawsTheRouteThenOnePerBranchThenThree)
+{
+    srand(4321);
+    drawTreeScene(state, 0.0f, true);
+    // The pulse clock was just made: no pulse draw. Then the reseeded route,
+    // the 3000 branches and the three unused draws.
+    EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
+    ASSERT_TRUE(state.cameraPath);
+    EXPECT_EQ(state.cameraPath->count(), 10);
+    EXPECT_TRUE(state.cameraPath->closed());
+    EXPECT_TRUE(state.pulseClock);
+}
+
+TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
+{
+    drawTreeScene(state, 0.0f, true);
+    const Vec3 routeStart = state.cameraPath->points()[0];
+
+    EXPECT_EQ(frameDraws(77, false, 0.1f), 3000 + 3);
+    wait(499);
+    EXPECT_EQ(frameDraws(78, false, 0.5f), 3000 + 3);
+    wait(2);
+    EXPECT_EQ(frameDraws(79, false, 0.5f), 1 + 3000 + 3);
+    EXPECT_EQ(frameDraws(80, false, 0.5f), 3000 + 3);
+
+    // The route stays until the next first frame.
+    EXPECT_EQ(state.cameraPath->points()[0].x, routeStart.x);
+    EXPECT_EQ(state.cameraPath->points()[0].z, routeStart.z);
+}
+
+TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
+{
+    drawTreeScene(state, 0.0f, true);
+    wait(1600);  // three periods and a bit
+    EXPECT_EQ(frameDraws(1, false, 1.6f), 1 + 3003);
+    EXPECT_EQ(frameDraws(2, false, 1.6f), 1 + 3003);
+    EXPECT_EQ(frameDraws(3, false, 1.6f), 1 + 3003);
+    EXPECT_EQ(frameDraws(4, false, 1.6f), 3003);
+}
+
+TEST_F(TreeScene, AnotherFirstFrameChoosesTheSameRouteAgain)
+{
+    drawTreeScene(state, 0.0f, true);
+    const Vec3 first = state.cameraPath->points()[7];
+    wait(600);
+    srand(9);
+    drawTreeScene(state, 0.0f, true);
+    // Pulse draw first, then the reseed: the rest follows from 23332 alone.
+    EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
+    EXPECT_EQ(state.cameraPath->points()[7].x, first.x);
+    EXPECT_EQ(state.cameraPath->points()[7].y, first.y);
+}
+
+}  // namespace
+}  // namespace qelo
