@@ -42,8 +42,13 @@ inline std::uint8_t sampleFrom(float eightTimes)
 // samples at `out`, rows `stride` bytes apart. Bit c of `columnsUsed` is set
 // when column c holds any non-zero value, bit c of `columnsWithAc` when it
 // holds one below row 0; the zero parts they reveal transform to copies of
-// their first value, exactly, and are not computed. The block is overwritten.
+// their first value, exactly, and are not computed. The block is left all
+// zeros, ready for the next one.
 void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
                 std::int32_t stride);
+// The same, one value at a time: what inverseDct does where SSE2 is missing,
+// and what its vector form must match bit for bit.
+void inverseDctPortable(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
+                        std::int32_t stride);
 
 }  // namespace qelo::jpeg

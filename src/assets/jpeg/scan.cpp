@@ -59,8 +59,9 @@ inline std::int32_t receiveExtend(BitReader& in, int s)
 }
 
 // Decodes one block of component c and writes its samples at `out`.
+// `block` is all zeros on entry and on return.
 const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c, std::array<std::uint32_t, 3>& predictors,
-                        std::uint8_t* out)
+                        std::array<float, 64>& block, std::uint8_t* out)
 {
     in.ensure(32);
     const std::int32_t dcSymbol = decodeSymbol(in, *plan.dc);
@@ -72,18 +73,25 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
     predictors[c] += static_cast<std::uint32_t>(difference);
     const auto dc = static_cast<float>(static_cast<std::int32_t>(predictors[c]));
 
-    std::array<float, 64> block{};
-    block[0] = dequantise(plan.dequantiser, 0, dc);
+    const HuffmanDecoder& ac = *plan.ac;
     std::uint32_t columnsUsed = 0;
     std::uint32_t columnsWithAc = 0;
     for (std::int32_t k = 1; k < 64;) {
         in.ensure(32);
-        const std::int32_t rs = decodeSymbol(in, *plan.ac);
-        if (rs < 0) return badCode;
-        if (rs == 0) break;  // end of block
-        k += rs >> 4;
+        std::int32_t value;
+        const std::int32_t whole = ac.fastAc[in.peek(HuffmanDecoder::fastBits)];
+        if (whole != 0) {
+            in.skip(whole & 0xFF);
+            k += (whole >> 8) & 0xFF;
+            value = whole >> 16;
+        } else {
+            const std::int32_t rs = decodeSymbol(in, ac);
+            if (rs < 0) return badCode;
+            if (rs == 0) break;  // end of block
+            k += rs >> 4;
+            value = receiveExtend(in, rs & 15);
+        }
         if (k > 63) return "coefficient run past the end of a block";
-        const std::int32_t value = receiveExtend(in, rs & 15);
         if (value != 0) {
             const int position = naturalOrder[k];
             block[position] = dequantise(plan.dequantiser, position, static_cast<float>(value));
@@ -93,12 +101,14 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
         ++k;
     }
 
+    const float dcValue = dequantise(plan.dequantiser, 0, dc);
     if (columnsUsed == 0) {
         // Only the DC value: 64 equal samples.
-        const std::uint8_t sample = sampleFrom(block[0]);
+        const std::uint8_t sample = sampleFrom(dcValue);
         for (int row = 0; row < 8; ++row, out += plan.stride) std::fill(out, out + 8, sample);
         return nullptr;
     }
+    block[0] = dcValue;
     inverseDct(block, columnsUsed | 1u, columnsWithAc, out, plan.stride);
     return nullptr;
 }
@@ -137,6 +147,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     }
 
     BitReader in(bytes, size, headers.entropyStart);
+    alignas(16) std::array<float, 64> block{};
     std::array<std::uint32_t, 3> predictors{};
     std::int64_t mcusDecoded = 0;
     const std::int64_t rowBytes = std::int64_t{headers.width} * 4;
@@ -147,7 +158,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
                 for (std::int32_t br = 0; br < plan.v; ++br) {
                     for (std::int32_t bc = 0; bc < plan.h; ++bc) {
                         std::uint8_t* out = plan.band.data() + std::int64_t{8 * br} * plan.stride + 8 * (mcu * plan.h + bc);
-                        if (const char* error = decodeBlock(in, plan, c, predictors, out)) return error;
+                        if (const char* error = decodeBlock(in, plan, c, predictors, block, out)) return error;
                     }
                 }
             }
