@@ -2,10 +2,10 @@
 // DCT, no fancy upsampling: the same work), on the same files in one run.
 // Prints Mpixel/s for both and their ratio (qelo / libjpeg; above 1 means
 // qelo is faster). The two decoders take turns, and each figure is the best
-// of several rounds, so that load from elsewhere on the machine hurts both
-// alike and as little as possible.
+// of several rounds, timed in processor time of this process, so that load
+// from elsewhere on the machine hurts both alike and as little as possible.
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -40,16 +40,16 @@ struct Case {
 template <typename Decode>
 double secondsPerDecode(Decode decode, int repeats)
 {
-    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t start = std::clock();
     for (int i = 0; i < repeats; ++i) decode();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / repeats;
+    return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC / repeats;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     EncodeOptions photo;
     photo.quality = 85;
     std::vector<Case> cases;
@@ -75,8 +75,8 @@ int main(int argc, char** argv)
         const auto libjpeg = [&] {
             if (!decodeWithLibjpeg(c.jpeg, reference)) std::abort();
         };
-        // About 40 ms of work per measurement.
-        const int repeats = std::max(1, static_cast<int>(0.04 / std::max(1e-7, secondsPerDecode(qelo, 1))));
+        // About 30 ms of work per measurement.
+        const int repeats = std::max(1, static_cast<int>(0.03 / std::max(1e-6, secondsPerDecode(qelo, 3))));
         double bestQelo = 1e9, bestLibjpeg = 1e9;
         for (int round = 0; round < rounds; ++round) {
             bestQelo = std::min(bestQelo, secondsPerDecode(qelo, repeats));

@@ -59,26 +59,57 @@ inline __m128 floatsOf(__m128i bytes16, int quarter)
     return _mm_cvtepi32_ps(ints);
 }
 
-// Sixteen pixels: Y, Cb and Cr one byte per pixel. The same float
-// operations, in the same order, as store(); packing saturates to 0..255,
-// which is the clamp.
-inline void storeSixteen(std::uint8_t* rgba, __m128i y, __m128i cb, __m128i cr)
+// The chrominance terms of four pixels, as store() uses them.
+struct ChromaQuarter {
+    __m128 red, greenBlue, greenRed, blue;
+};
+
+inline ChromaQuarter chromaQuarter(__m128 blues, __m128 reds)
 {
     const __m128 half = _mm_set1_ps(128.0f);
-    __m128i red[4], green[4], blue[4];
-    for (int q = 0; q < 4; ++q) {
-        const __m128 luma = floatsOf(y, q);
-        // Exact: the centred sample is a small integer either way.
-        const __m128 blues = _mm_sub_ps(floatsOf(cb, q), half);
-        const __m128 reds = _mm_sub_ps(floatsOf(cr, q), half);
-        red[q] = _mm_cvttps_epi32(_mm_add_ps(luma, _mm_mul_ps(_mm_set1_ps(1.402f), reds)));
-        green[q] = _mm_cvttps_epi32(_mm_sub_ps(_mm_sub_ps(luma, _mm_mul_ps(_mm_set1_ps(0.34414f), blues)), _mm_mul_ps(_mm_set1_ps(0.71414f), reds)));
-        blue[q] = _mm_cvttps_epi32(_mm_add_ps(luma, _mm_mul_ps(_mm_set1_ps(1.772f), blues)));
-    }
-    const auto bytes = [](const __m128i (&v)[4]) {
-        return _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
-    };
-    const __m128i r = bytes(red), g = bytes(green), b = bytes(blue);
+    // Exact: the centred samples are small integers either way.
+    const __m128 cb = _mm_sub_ps(blues, half);
+    const __m128 cr = _mm_sub_ps(reds, half);
+    return {_mm_mul_ps(_mm_set1_ps(1.402f), cr), _mm_mul_ps(_mm_set1_ps(0.34414f), cb), _mm_mul_ps(_mm_set1_ps(0.71414f), cr),
+            _mm_mul_ps(_mm_set1_ps(1.772f), cb)};
+}
+
+// Each term twice: lanes 0, 0, 1, 1 (or 2, 2, 3, 3 for the high half).
+inline ChromaQuarter doubled(const ChromaQuarter& c, bool high)
+{
+    const auto twice = [high](__m128 v) { return high ? _mm_unpackhi_ps(v, v) : _mm_unpacklo_ps(v, v); };
+    return {twice(c.red), twice(c.greenBlue), twice(c.greenRed), twice(c.blue)};
+}
+
+// Four pixels: R, G and B as 32-bit integers. The same float operations,
+// in the same order, as store().
+struct FourPixels {
+    __m128i red, green, blue;
+};
+
+inline FourPixels convertFour(__m128 luma, const ChromaQuarter& c)
+{
+    return {_mm_cvttps_epi32(_mm_add_ps(luma, c.red)), _mm_cvttps_epi32(_mm_sub_ps(_mm_sub_ps(luma, c.greenBlue), c.greenRed)),
+            _mm_cvttps_epi32(_mm_add_ps(luma, c.blue))};
+}
+
+// Eight pixels as 16-bit R, G and B.
+struct EightPixels {
+    __m128i red, green, blue;
+};
+
+inline EightPixels pack(const FourPixels& a, const FourPixels& b)
+{
+    return {_mm_packs_epi32(a.red, b.red), _mm_packs_epi32(a.green, b.green), _mm_packs_epi32(a.blue, b.blue)};
+}
+
+// Sixteen RGBA pixels; packing to bytes saturates to 0..255, which is the
+// clamp.
+inline void storeSixteen(std::uint8_t* rgba, const EightPixels& low, const EightPixels& high)
+{
+    const __m128i r = _mm_packus_epi16(low.red, high.red);
+    const __m128i g = _mm_packus_epi16(low.green, high.green);
+    const __m128i b = _mm_packus_epi16(low.blue, high.blue);
     const __m128i a = _mm_set1_epi8(static_cast<char>(0xFF));
     const __m128i rgLow = _mm_unpacklo_epi8(r, g), rgHigh = _mm_unpackhi_epi8(r, g);
     const __m128i baLow = _mm_unpacklo_epi8(b, a), baHigh = _mm_unpackhi_epi8(b, a);
@@ -95,19 +126,32 @@ std::int32_t yCbCrSixteens(const std::uint8_t* luma, const std::uint8_t* blues, 
                            std::int32_t width, std::uint8_t* rgba)
 {
     std::int32_t x = 0;
+    if (halfWidth) {
+        for (; x + 16 <= width; x += 16, rgba += 64) {
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x));
+            const __m128i cb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(blues + x / 2));
+            const __m128i cr = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(reds + x / 2));
+            EightPixels halves[2];
+            for (int half = 0; half < 2; ++half) {
+                const ChromaQuarter pairs = chromaQuarter(floatsOf(cb, half), floatsOf(cr, half));
+                halves[half] = pack(convertFour(floatsOf(y, 2 * half), doubled(pairs, false)),
+                                    convertFour(floatsOf(y, 2 * half + 1), doubled(pairs, true)));
+            }
+            storeSixteen(rgba, halves[0], halves[1]);
+        }
+        return x;
+    }
     for (; x + 16 <= width; x += 16, rgba += 64) {
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x));
-        __m128i cb, cr;
-        if (halfWidth) {
-            cb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(blues + x / 2));
-            cr = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(reds + x / 2));
-            cb = _mm_unpacklo_epi8(cb, cb);
-            cr = _mm_unpacklo_epi8(cr, cr);
-        } else {
-            cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blues + x));
-            cr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reds + x));
+        const __m128i cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blues + x));
+        const __m128i cr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reds + x));
+        EightPixels halves[2];
+        for (int half = 0; half < 2; ++half) {
+            const int q = 2 * half;
+            halves[half] = pack(convertFour(floatsOf(y, q), chromaQuarter(floatsOf(cb, q), floatsOf(cr, q))),
+                                convertFour(floatsOf(y, q + 1), chromaQuarter(floatsOf(cb, q + 1), floatsOf(cr, q + 1))));
         }
-        storeSixteen(rgba, y, cb, cr);
+        storeSixteen(rgba, halves[0], halves[1]);
     }
     return x;
 }

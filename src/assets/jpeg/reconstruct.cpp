@@ -70,9 +70,14 @@ Dequantiser makeDequantiser(const std::array<std::int32_t, 64>& zigZagValues)
     return d;
 }
 
-void inverseDctPortable(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
-                        std::int32_t stride)
+void reconstructBlockPortable(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                              std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
 {
+    std::array<float, 64> block;
+    for (int position = 0; position < 64; ++position)
+        block[position] = dequantise(dequantiser, position, static_cast<float>(coefficients[position]));
+    coefficients.fill(0);
+
     // A column whose rows 1..7 are zero transforms to its row-0 value in
     // every row, so it is left as it is apart from the copy.
     for (int column = 0; column < 8; ++column) {
@@ -97,7 +102,6 @@ void inverseDctPortable(std::array<float, 64>& block, std::uint32_t columnsUsed,
         transform(values, 1);
         for (int column = 0; column < 8; ++column) samples[column] = sampleFrom(values[column]);
     }
-    block.fill(0.0f);
 }
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -170,18 +174,29 @@ inline void storeRow(std::uint8_t* out, __m128 left, __m128 right)
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
 }
 
+// dequantise() on four coefficients at `at`; clears them.
+inline __m128 dequantiseFour(std::int32_t* coefficients, const Dequantiser& d, int at)
+{
+    auto* source = reinterpret_cast<__m128i*>(coefficients + at);
+    const __m128 values = _mm_cvtepi32_ps(_mm_loadu_si128(source));
+    _mm_storeu_si128(source, _mm_setzero_si128());
+    const __m128 product = _mm_mul_ps(_mm_loadu_ps(d.quant.data() + at), values);
+    return _mm_mul_ps(_mm_mul_ps(product, _mm_loadu_ps(d.rowScale.data() + at)), _mm_loadu_ps(d.columnScale.data() + at));
+}
+
 }  // namespace
 
-void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
-                std::int32_t stride)
+void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                      std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
 {
     // Columns 0..3 and 4..7, one vector per row.
     __m128 left[8], right[8];
-    for (int row = 0; row < 8; ++row) {
-        left[row] = _mm_loadu_ps(block.data() + 8 * row);
-        right[row] = _mm_loadu_ps(block.data() + 8 * row + 4);
-        _mm_storeu_ps(block.data() + 8 * row, _mm_setzero_ps());
-        _mm_storeu_ps(block.data() + 8 * row + 4, _mm_setzero_ps());
+    for (int row = 0; row < 8; ++row) left[row] = dequantiseFour(coefficients.data(), dequantiser, 8 * row);
+    if (columnsUsed & 0xF0u) {
+        for (int row = 0; row < 8; ++row) right[row] = dequantiseFour(coefficients.data(), dequantiser, 8 * row + 4);
+    } else {
+        // Zero coefficients dequantise to +0 (every factor is positive or 0).
+        for (int row = 0; row < 8; ++row) right[row] = _mm_setzero_ps();
     }
     if (columnsWithAc & 0x0Fu) {
         transformLanes(left);
@@ -225,10 +240,10 @@ void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::ui
 
 #else
 
-void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
-                std::int32_t stride)
+void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                      std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
 {
-    inverseDctPortable(block, columnsUsed, columnsWithAc, out, stride);
+    reconstructBlockPortable(coefficients, dequantiser, columnsUsed, columnsWithAc, out, stride);
 }
 
 #endif

@@ -58,10 +58,23 @@ inline std::int32_t receiveExtend(BitReader& in, int s)
     return v < (1 << (s - 1)) ? v - ((1 << s) - 1) : v;
 }
 
+// Per zig-zag index: bit c set for the coefficient's column c, and bit 8 + c
+// as well when it lies below row 0.
+constexpr std::array<std::uint32_t, 64> columnMasks()
+{
+    std::array<std::uint32_t, 64> masks{};
+    const std::array<int, 64> natural = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+                                         41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+                                         30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    for (int k = 0; k < 64; ++k) masks[k] = (1u << (natural[k] % 8)) | (natural[k] >= 8 ? 1u << (8 + natural[k] % 8) : 0u);
+    return masks;
+}
+constexpr std::array<std::uint32_t, 64> columnMask = columnMasks();
+
 // Decodes one block of component c and writes its samples at `out`.
-// `block` is all zeros on entry and on return.
+// `coefficients` (natural order) are all zero on entry and on return.
 const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c, std::array<std::uint32_t, 3>& predictors,
-                        std::array<float, 64>& block, std::uint8_t* out)
+                        std::array<std::int32_t, 64>& coefficients, std::uint8_t* out)
 {
     in.ensure(32);
     const std::int32_t dcSymbol = decodeSymbol(in, *plan.dc);
@@ -71,11 +84,10 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
     // Predictors wrap like two's-complement 32-bit integers; no valid stream
     // comes near that.
     predictors[c] += static_cast<std::uint32_t>(difference);
-    const auto dc = static_cast<float>(static_cast<std::int32_t>(predictors[c]));
+    const auto dc = static_cast<std::int32_t>(predictors[c]);
 
     const HuffmanDecoder& ac = *plan.ac;
-    std::uint32_t columnsUsed = 0;
-    std::uint32_t columnsWithAc = 0;
+    std::uint32_t columns = 0;  // columnMask bits of every non-zero AC coefficient
     for (std::int32_t k = 1; k < 64;) {
         in.ensure(32);
         std::int32_t value;
@@ -93,23 +105,20 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
         }
         if (k > 63) return "coefficient run past the end of a block";
         if (value != 0) {
-            const int position = naturalOrder[k];
-            block[position] = dequantise(plan.dequantiser, position, static_cast<float>(value));
-            columnsUsed |= 1u << (position & 7);
-            if (position >= 8) columnsWithAc |= 1u << (position & 7);
+            coefficients[naturalOrder[k]] = value;
+            columns |= columnMask[k];
         }
         ++k;
     }
 
-    const float dcValue = dequantise(plan.dequantiser, 0, dc);
-    if (columnsUsed == 0) {
+    if (columns == 0) {
         // Only the DC value: 64 equal samples.
-        const std::uint8_t sample = sampleFrom(dcValue);
+        const std::uint8_t sample = sampleFrom(dequantise(plan.dequantiser, 0, static_cast<float>(dc)));
         for (int row = 0; row < 8; ++row, out += plan.stride) std::fill(out, out + 8, sample);
         return nullptr;
     }
-    block[0] = dcValue;
-    inverseDct(block, columnsUsed | 1u, columnsWithAc, out, plan.stride);
+    coefficients[0] = dc;
+    reconstructBlock(coefficients, plan.dequantiser, (columns & 0xFF) | 1u, columns >> 8, out, plan.stride);
     return nullptr;
 }
 
@@ -147,7 +156,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     }
 
     BitReader in(bytes, size, headers.entropyStart);
-    alignas(16) std::array<float, 64> block{};
+    alignas(16) std::array<std::int32_t, 64> coefficients{};
     std::array<std::uint32_t, 3> predictors{};
     std::int64_t mcusDecoded = 0;
     const std::int64_t rowBytes = std::int64_t{headers.width} * 4;
@@ -158,7 +167,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
                 for (std::int32_t br = 0; br < plan.v; ++br) {
                     for (std::int32_t bc = 0; bc < plan.h; ++bc) {
                         std::uint8_t* out = plan.band.data() + std::int64_t{8 * br} * plan.stride + 8 * (mcu * plan.h + bc);
-                        if (const char* error = decodeBlock(in, plan, c, predictors, block, out)) return error;
+                        if (const char* error = decodeBlock(in, plan, c, predictors, coefficients, out)) return error;
                     }
                 }
             }
