@@ -121,27 +121,34 @@ inline void storeSixteen(std::uint8_t* rgba, const EightPixels& low, const Eight
 }
 
 // Pixels 0.. of a row in groups of sixteen; returns how many were done.
-// Chroma is either full width or one sample per two pixels.
+// Chroma is either full width or one sample per two pixels. With
+// `secondLuma`, a second row that shares the chroma is converted alongside
+// into `secondRgba`.
 std::int32_t yCbCrSixteens(const std::uint8_t* luma, const std::uint8_t* blues, const std::uint8_t* reds, bool halfWidth,
-                           std::int32_t width, std::uint8_t* rgba)
+                           std::int32_t width, std::uint8_t* rgba, const std::uint8_t* secondLuma = nullptr,
+                           std::uint8_t* secondRgba = nullptr)
 {
     std::int32_t x = 0;
     if (halfWidth) {
-        for (; x + 16 <= width; x += 16, rgba += 64) {
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x));
+        for (; x + 16 <= width; x += 16) {
             const __m128i cb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(blues + x / 2));
             const __m128i cr = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(reds + x / 2));
-            EightPixels halves[2];
+            ChromaQuarter chroma[4];
             for (int half = 0; half < 2; ++half) {
                 const ChromaQuarter pairs = chromaQuarter(floatsOf(cb, half), floatsOf(cr, half));
-                halves[half] = pack(convertFour(floatsOf(y, 2 * half), doubled(pairs, false)),
-                                    convertFour(floatsOf(y, 2 * half + 1), doubled(pairs, true)));
+                chroma[2 * half] = doubled(pairs, false);
+                chroma[2 * half + 1] = doubled(pairs, true);
             }
-            storeSixteen(rgba, halves[0], halves[1]);
+            for (int row = 0; row < (secondLuma ? 2 : 1); ++row) {
+                const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>((row == 0 ? luma : secondLuma) + x));
+                const EightPixels low = pack(convertFour(floatsOf(y, 0), chroma[0]), convertFour(floatsOf(y, 1), chroma[1]));
+                const EightPixels high = pack(convertFour(floatsOf(y, 2), chroma[2]), convertFour(floatsOf(y, 3), chroma[3]));
+                storeSixteen((row == 0 ? rgba : secondRgba) + 4 * x, low, high);
+            }
         }
         return x;
     }
-    for (; x + 16 <= width; x += 16, rgba += 64) {
+    for (; x + 16 <= width; x += 16) {
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x));
         const __m128i cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blues + x));
         const __m128i cr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(reds + x));
@@ -151,7 +158,7 @@ std::int32_t yCbCrSixteens(const std::uint8_t* luma, const std::uint8_t* blues, 
             halves[half] = pack(convertFour(floatsOf(y, q), chromaQuarter(floatsOf(cb, q), floatsOf(cr, q))),
                                 convertFour(floatsOf(y, q + 1), chromaQuarter(floatsOf(cb, q + 1), floatsOf(cr, q + 1))));
         }
-        storeSixteen(rgba, halves[0], halves[1]);
+        storeSixteen(rgba + 4 * x, halves[0], halves[1]);
     }
     return x;
 }
@@ -183,7 +190,7 @@ void yCbCrRow(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr
         std::int32_t x = 0;
 #if defined(__SSE2__) || defined(_M_X64)
         x = yCbCrSixteens(luma, blues, reds, shift == 1, width, rgba);
-        rgba += 4 * x;
+        rgba += 4 * static_cast<std::int64_t>(x);
 #endif
         for (; x < width; ++x, rgba += 4) {
             const std::uint8_t b = blues[x >> shift];
@@ -197,6 +204,25 @@ void yCbCrRow(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr
         const std::uint8_t r = reds[x / cr.hr];
         store(rgba, static_cast<float>(luma[x]), terms.red[r], terms.greenBlue[b], terms.greenRed[r], terms.blue[b]);
     }
+}
+
+void yCbCrRowPair(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr, std::int32_t row, std::int32_t width,
+                  std::uint8_t* rgba, std::uint8_t* nextRgba)
+{
+    std::int32_t done = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    if (cb.hr == 2 && cr.hr == 2 && cb.vr == 2 && cr.vr == 2 && row % 2 == 0) {
+        const std::uint8_t* luma = y.samples + row * y.stride;
+        done = yCbCrSixteens(luma, cb.samples + (row / 2) * cb.stride, cr.samples + (row / 2) * cr.stride, true, width, rgba,
+                             luma + y.stride, nextRgba);
+    }
+#endif
+    if (done == width) return;
+    // The rest (done is a multiple of 16, so of hr), or every pixel when the
+    // rows share no chroma.
+    const auto rest = [done](const SamplePlane& p) { return SamplePlane{p.samples + done / p.hr, p.stride, p.hr, p.vr}; };
+    yCbCrRow(rest(y), rest(cb), rest(cr), row, width - done, rgba + 4 * done);
+    yCbCrRow(rest(y), rest(cb), rest(cr), row + 1, width - done, nextRgba + 4 * done);
 }
 
 }  // namespace qelo::jpeg

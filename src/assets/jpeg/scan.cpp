@@ -180,14 +180,16 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
 
         const std::int32_t top = mcuRow * 8 * vMax;
         const std::int32_t rows = std::min(8 * vMax, headers.height - top);
-        for (std::int32_t row = 0; row < rows; ++row) {
-            std::uint8_t* line = rgba + (top + row) * rowBytes;
-            if (count == 1) {
-                greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line);
-            } else {
-                const auto plane = [&](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
-                yCbCrRow(plane(plans[0]), plane(plans[1]), plane(plans[2]), row, headers.width, line);
-            }
+        const auto line = [&](std::int32_t row) { return rgba + (top + row) * rowBytes; };
+        if (count == 1) {
+            for (std::int32_t row = 0; row < rows; ++row)
+                greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line(row));
+        } else {
+            const auto plane = [](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
+            const SamplePlane y = plane(plans[0]), cb = plane(plans[1]), cr = plane(plans[2]);
+            std::int32_t row = 0;
+            for (; row + 1 < rows; row += 2) yCbCrRowPair(y, cb, cr, row, headers.width, line(row), line(row + 1));
+            if (row < rows) yCbCrRow(y, cb, cr, row, headers.width, line(row));
         }
     }
     return nullptr;
