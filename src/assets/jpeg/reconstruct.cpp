@@ -218,18 +218,28 @@ void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequanti
         return;
     }
 
-    // Rows 0..3 and 4..7, one vector per column.
+    // Rows 0..3 and 4..7, one vector per column. Zero quadrants transpose
+    // to zeros.
+    const bool rightUsed = (columnsUsed & 0xF0u) != 0;
     __m128 top[8] = {left[0], left[1], left[2], left[3], right[0], right[1], right[2], right[3]};
-    __m128 bottom[8] = {left[4], left[5], left[6], left[7], right[4], right[5], right[6], right[7]};
     transpose(top[0], top[1], top[2], top[3]);
-    transpose(top[4], top[5], top[6], top[7]);
-    transpose(bottom[0], bottom[1], bottom[2], bottom[3]);
-    transpose(bottom[4], bottom[5], bottom[6], bottom[7]);
+    if (rightUsed) transpose(top[4], top[5], top[6], top[7]);
     transformLanes(top);
-    transformLanes(bottom);
-    // Back to one vector per row.
     transpose(top[0], top[1], top[2], top[3]);
     transpose(top[4], top[5], top[6], top[7]);
+    if (columnsWithAc == 0) {
+        // Nothing below row 0: every row equals row 0, so rows 4..7 are
+        // rows 0..3 again.
+        for (int row = 0; row < 4; ++row) {
+            storeRow(out + row * stride, top[row], top[row + 4]);
+            storeRow(out + (row + 4) * stride, top[row], top[row + 4]);
+        }
+        return;
+    }
+    __m128 bottom[8] = {left[4], left[5], left[6], left[7], right[4], right[5], right[6], right[7]};
+    transpose(bottom[0], bottom[1], bottom[2], bottom[3]);
+    if (rightUsed) transpose(bottom[4], bottom[5], bottom[6], bottom[7]);
+    transformLanes(bottom);
     transpose(bottom[0], bottom[1], bottom[2], bottom[3]);
     transpose(bottom[4], bottom[5], bottom[6], bottom[7]);
     for (int row = 0; row < 4; ++row) {

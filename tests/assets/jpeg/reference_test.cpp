@@ -100,6 +100,22 @@ TEST(JpegReference, ExtremeCoefficients)
         picture.blocks.push_back(block);
     }
     expectIdentical(build(picture), "extreme coefficients");
+
+    // Blocks whose detail is only in row 0 (zig-zag 1, 5, 6, 14), only in
+    // column 0 (2, 3, 9), only in columns 0..3, or only in columns 4..7 of
+    // row 0 (15, 27): each takes its own shortcut.
+    BuiltPicture shapes = picture;
+    shapes.blocks.clear();
+    for (const std::vector<int>& indices : std::vector<std::vector<int>>{{1, 5, 6, 14}, {2, 3, 9}, {1, 2, 4, 7, 12, 13}, {15, 27}, {}, {63}}) {
+        for (int sign : {1, -1}) {
+            Coefficients block{};
+            block[0] = 37 * sign;
+            for (const int k : indices) block[k] = sign * (k % 7 + 1) * 23;
+            shapes.blocks.push_back(block);
+        }
+    }
+    shapes.blocks.resize(18, dcBlock(5));
+    expectIdentical(build(shapes), "coefficient shapes");
 }
 
 }  // namespace
