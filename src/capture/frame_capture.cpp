@@ -38,7 +38,6 @@ FrameCapture::FrameCapture(CaptureSettings settings) : settings(std::move(settin
 void FrameCapture::begin()
 {
     installVirtualClock(settings.fps);
-    progress = std::make_unique<CaptureProgress>(frameLimit);
 }
 
 bool FrameCapture::write(const std::string& name, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
@@ -71,6 +70,8 @@ void FrameCapture::writeLayers(std::int64_t frame)
 void FrameCapture::afterFrame()
 {
     const std::int64_t frame = virtualFrame();
+    // Timed from the first frame: the pace excludes window and start-up.
+    if (!progress) progress = std::make_unique<CaptureProgress>(frameLimit);
     windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
     glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_RGBA, GL_UNSIGNED_BYTE, windowPixels.data());
     if (write(captureFileName(frame), windowPixels.data(), mainWindow.width, mainWindow.height, false) &&
@@ -93,8 +94,8 @@ void FrameCapture::end()
     if (!error.empty())
         std::fprintf(stderr, "qelo: %s; capture stopped\n", error.c_str());
     else
-        std::fprintf(stderr, "qelo: wrote %lld frames (%d fps) to %s\n", static_cast<long long>(framesWritten),
-                     settings.fps, settings.directory.c_str());
+        std::fprintf(stderr, "qelo: wrote %lld frame%s (%d a second) to %s\n", static_cast<long long>(framesWritten),
+                     framesWritten == 1 ? "" : "s", settings.fps, settings.directory.c_str());
 }
 
 }  // namespace qelo

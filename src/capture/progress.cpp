@@ -25,7 +25,10 @@ std::string progressLine(std::int64_t done, std::int64_t total, double wallSecon
 {
     const double fraction = total > 0 ? std::clamp(static_cast<double>(done) / total, 0.0, 1.0) : 1.0;
     const int filled = static_cast<int>(fraction * barWidth);
-    std::string line = "[" + std::string(filled, '#') + std::string(barWidth - filled, '-') + "]";
+    std::string line(barWidth + 2, '-');
+    line.front() = '[';
+    line.back() = ']';
+    line.replace(1, static_cast<std::size_t>(filled), static_cast<std::size_t>(filled), '#');
 
     char numbers[128];
     if (done > 0 && wallSeconds > 0.0) {
@@ -37,7 +40,8 @@ std::string progressLine(std::int64_t done, std::int64_t total, double wallSecon
         std::snprintf(numbers, sizeof numbers, " %6lld/%lld frames", static_cast<long long>(done),
                       static_cast<long long>(total));
     }
-    return line + numbers;
+    line += numbers;
+    return line;
 }
 
 CaptureProgress::CaptureProgress(std::int64_t total)
@@ -61,11 +65,13 @@ void CaptureProgress::update(std::int64_t done)
     const std::int64_t tenth = total > 0 ? done * 10 / total : 10;
     if (tenth == lastTenth) return;
     lastTenth = tenth;
+    lastPrinted = done;
     std::fprintf(stderr, "%s\n", progressLine(done, total, secondsSince(start)).c_str());
 }
 
 void CaptureProgress::finish(std::int64_t done)
 {
+    if (!terminal && done == lastPrinted) return;
     std::fprintf(stderr, "%s%s\n", terminal ? "\r" : "", progressLine(done, total, secondsSince(start)).c_str());
 }
 

@@ -30,6 +30,7 @@ private:
     Time start;
     Time lastDrawn;
     std::int64_t lastTenth = -1;
+    std::int64_t lastPrinted = -1;  // frames done at the last line written
 };
 
 }  // namespace qelo

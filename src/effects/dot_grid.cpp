@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "shell/globals.h"
 #include "shell/random.h"

@@ -1,5 +1,7 @@
 #pragma once
-// The faint flickering grid of dots, drawn in render target 1 (composited at 30 %).
+// The faint flickering grid of dots, drawn in render target 1 (composited at
+// 30 %) by dotGridEffect (effects.h), with frameClock's elapsed time as the
+// frame step.
 #include <cstdint>
 #include <optional>
 
@@ -32,8 +34,5 @@ DotGridOffset dotGridOffset(float scroll, float jitter);
 // scroll advanced by frameStep seconds, and the dots (three rand() calls each,
 // row by row from the top, left to right).
 void drawDotGrid(DotGridState& state, float localTime, double frameStep);
-
-// Scene routine (target 1); frameClock's elapsed time is the frame step.
-void dotGridEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "effects/effects.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -135,6 +136,8 @@ void drawRingStack(const RingStackView& view)
     } while (next < widened(end));
 }
 
+// Modes other than 0, 1 and 2 are never scheduled: they make the target
+// current and draw nothing, leaving its GL state as it was.
 void ringStackEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
 {
     renderTargets.target(2).makeCurrent();

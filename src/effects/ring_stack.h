@@ -1,6 +1,6 @@
 #pragma once
-// The ring primitive shared by several scenes, and the scene of stacked
-// heptagonal rings that introduced it.
+// The ring primitive shared by several scenes, and the parts of the ring
+// stack scene (ringStackEffect, in effects.h: target 2) that tests reach.
 #include <cstdint>
 
 #include "geometry/vec3.h"
@@ -17,10 +17,14 @@ namespace qelo {
 void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare);
 
 // The ring stack's view of one frame, all from the local time and the mode.
+// Mode 0 orbits a shallow stack with rings growing at 30 units a second;
+// modes 1 and 2 sit close in over a stack that breathes in depth, rings
+// growing at 90 and 210. Other modes are never scheduled: they draw nothing
+// and leave the target's GL state as it was. No random values are drawn.
 struct RingStackView {
     bool drawn = true;        // false for modes other than 0, 1 and 2
     Vec3 eye;                 // looks at the origin, up +y
-    float layerScale = 0.0f;  // K: layers lie at 5 + 4 K n for n = -5 ... 5 (or 4)
+    float layerScale = 0.0f;  // K: layers at heights 5 + 4 K n, n = -5 ... 4 (float steps may add n = 5)
     float red = 0.0f;
     float blue = 0.0f;        // dips below 0 part of the time; GL clamps it
     float alpha = 0.0f;
@@ -32,12 +36,5 @@ RingStackView ringStackView(float localTime, std::int32_t mode);
 // Everything after making target 2 current: colour, camera, blending and the
 // layers. A view that is not drawn leaves the GL state untouched.
 void drawRingStack(const RingStackView& view);
-
-// Scene routine (target 2): layers of twenty expanding heptagonal bands. Mode
-// 0 orbits the camera around a shallow stack; modes 1 and 2 sit close in with
-// a stack that breathes in depth, rings growing at 90 and 210 units a second.
-// Other modes (never scheduled) only make the target current and draw
-// nothing. Draws no random values.
-void ringStackEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "effects/ring_stack.h"
 #include "shell/globals.h"

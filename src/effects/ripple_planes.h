@@ -1,6 +1,7 @@
 #pragma once
 // Three families of thin white ripples tumbling through each other, drawn in
-// render target 3 (shared with the swarm and the tree scene that follow).
+// render target 3 (shared with the swarm and the tree scene that follow) by
+// ripplePlanesEffect (effects.h).
 #include <cstdint>
 #include <optional>
 
@@ -29,8 +30,5 @@ void updateRippleCamera(RipplePlanesState& state);
 // (1, 1, 1, 0.5), the perspective projection and the tilted view for the
 // routines that draw into target 3 next.
 void drawRipplePlanes(RipplePlanesState& state, float localTime);
-
-// Scene routine (target 3).
-void ripplePlanesEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "render/image_texture.h"
 #include "shell/globals.h"

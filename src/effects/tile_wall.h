@@ -1,5 +1,7 @@
 #pragma once
-// The scrolling wall of picture tiles, drawn in render target 4 (the top layer).
+// The scrolling wall of picture tiles, drawn in render target 4 (the top
+// layer) by tileWallEffect (effects.h); in modes other than 0 the routine only
+// makes the target current.
 #include <cstdint>
 #include <optional>
 
@@ -28,8 +30,5 @@ void updateSpread(TileWallState& state);
 // the two paced tests and the quads. `tiles` is the array of three tile textures,
 // living in the current context; null binds nothing.
 void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles);
-
-// Scene routine (target 4). Modes other than 0 only make the target current.
-void tileWallEffect(float localTime, float progress, bool firstFrame, std::int32_t mode);
 
 }  // namespace qelo

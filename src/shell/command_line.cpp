@@ -24,6 +24,14 @@ bool parseSeconds(std::string_view text, double& seconds)
     return failure == std::errc{} && stop == end && std::isfinite(seconds) && seconds > 0.0;
 }
 
+// A name that asks for a video rather than a folder of frames.
+bool isVideoName(std::string_view name)
+{
+    for (const std::string_view suffix : {".mp4", ".mkv", ".webm", ".avi", ".mov"})
+        if (name.ends_with(suffix)) return true;
+    return false;
+}
+
 struct Parser {
     int argc = 0;
     const char* const* argv = nullptr;
@@ -111,6 +119,9 @@ struct Parser {
         if (!capture && gaveFps) return fail("--fps applies only to --capture");
         if (!capture && gaveUntil) return fail("--until applies only to --capture");
         if (!capture && options.layers) return fail("--layers applies only to --capture");
+        if (capture && isVideoName(options.captureDirectory))
+            return fail("--capture writes PNG frames into a directory; video files such as '" +
+                        options.captureDirectory + "' are not supported yet");
         if (capture && options.screen != ScreenMode::Ask)
             return fail("--capture renders off-screen; --windowed and --fullscreen do not apply");
         return true;

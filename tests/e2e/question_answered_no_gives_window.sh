@@ -3,15 +3,13 @@
 . "$(dirname "$0")/common.sh"
 start_xvfb
 
-"$qelo" --data "$data" 2>"$work/err" &
-pid=$!
+start_qelo --data "$data"
 # The box's caption is 32 spaces and "' -".
-box="$(wait_for_window "^ {32}' -$")" || { kill "$pid"; fail "no question box appeared: $(cat "$work/err")"; }
+box="$(wait_for_window "$(printf '%32s' '')' -")" || fail "no question box appeared: $(cat "$work/err")"
 press "$box" Escape
-window="$(wait_for_window '^QELO$')" || { kill "$pid"; fail "no window after the answer: $(cat "$work/err")"; }
-size="$(window_size "$window")"
-[ "$size" = "1024x768" ] || { kill "$pid"; fail "answering No gave a $size window"; }
+window="$(wait_for_window QELO)" || fail "no window after the answer: $(cat "$work/err")"
+is_fixed_window "$window" || fail "answering No did not give a 1024 x 768 window: $(xprop -id "$window" WM_NORMAL_HINTS)"
 press "$window" Escape
-code="$(wait_exit "$pid" 30)"
-[ "$code" = "0" ] || fail "exit code $code: $(cat "$work/err")"
+wait_for_exit 30
+[ "$exit_code" = "0" ] || fail "exit code $exit_code: $(cat "$work/err")"
 echo "ok"

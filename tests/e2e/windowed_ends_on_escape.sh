@@ -3,13 +3,12 @@
 . "$(dirname "$0")/common.sh"
 start_xvfb
 
-"$qelo" --data "$data" --windowed 2>"$work/err" &
-pid=$!
-window="$(wait_for_window '^QELO$')" || { kill "$pid"; fail "no window appeared: $(cat "$work/err")"; }
-[ "$(window_size "$window")" = "1024x768" ] || { kill "$pid"; fail "window is $(window_size "$window")"; }
+start_qelo --data "$data" --windowed
+window="$(wait_for_window QELO)" || fail "no window appeared: $(cat "$work/err")"
+is_fixed_window "$window" || fail "not a 1024 x 768 window: $(window_size "$window")"
 sleep 2
-kill -0 "$pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/err")"
+kill -0 "$qelo_pid" 2>/dev/null || fail "the program ended by itself: $(cat "$work/err")"
 press "$window" Escape
-code="$(wait_exit "$pid" 30)"
-[ "$code" = "0" ] || fail "exit code $code after Esc: $(cat "$work/err")"
+wait_for_exit 30
+[ "$exit_code" = "0" ] || fail "exit code $exit_code after Esc: $(cat "$work/err")"
 echo "ok"

@@ -50,22 +50,6 @@ TEST(RenderTargetBankDeathTest, SelectingFromAnEmptyBankStopsWithAReason)
     EXPECT_DEATH(empty.target(0), "before the targets were created");
 }
 
-TEST_F(RenderTargetBankTest, TargetsAreMadeAtTheWindowsSizeWithDefaultCompositing)
-{
-    for (int k = 0; k < 5; ++k) {
-        const RenderTexture& target = renderTargets.target(k);
-        EXPECT_EQ(target.width, 1024);
-        EXPECT_EQ(target.height, 768);
-        EXPECT_EQ(target.storageWidth, 1024);
-        EXPECT_EQ(target.storageHeight, 1024);
-        EXPECT_FLOAT_EQ(target.uScale, 1.0f);
-        EXPECT_FLOAT_EQ(target.vScale, 0.75f);
-        EXPECT_EQ(target.opacity, 1.0f);
-        EXPECT_EQ(target.blendSource, unsigned{GL_SRC_ALPHA});
-        EXPECT_EQ(target.blendDestination, unsigned{GL_ONE_MINUS_SRC_ALPHA});
-    }
-}
-
 TEST_F(RenderTargetBankTest, ClearAllEmptiesEveryTargetAndHandsBackTheWindow)
 {
     for (int k = 0; k < 5; ++k) fillBottomRows(renderTargets.target(k), 768, 1, 1, 1, 1);
@@ -141,21 +125,6 @@ TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTextu
         EXPECT_EQ(static_cast<unsigned>(bound), renderTargets.target(k + 1).textureName) << "target " << k;
     }
     mainWindow.makeCurrent();
-}
-
-TEST_F(RenderTargetBankTest, CompositingLeavesTheWindowsStateAsItWas)
-{
-    renderTargets.clearAll();
-    mainWindow.makeCurrent();
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glMatrixMode(GL_MODELVIEW);
-    renderTargets.compositeAll();
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
 }  // namespace

@@ -108,6 +108,8 @@ TEST_F(RenderTextureTest, MakeCurrentGivesTheLowerLeftViewportOfTheStorage)
 TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
 {
     RenderTexture& target = renderTargets.target(2);
+    EXPECT_EQ(target.storageHeight, 1024);  // 768 drawn rows in a 1024-row storage
+    EXPECT_EQ(target.vScale, 0.75f);
     renderTargets.clearAll();
     target.makeCurrent();
     orthoPixels();

@@ -74,6 +74,7 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"--until", "3"}, "--until applies only to --capture"},
         {{"--layers"}, "--layers applies only to --capture"},
         {{"--capture", "o", "--windowed"}, "--capture renders off-screen"},
+        {{"--capture", "show.mp4"}, "video files such as 'show.mp4' are not supported yet"},
     };
     for (const auto& [arguments, expected] : cases) {
         const ParsedCommandLine parsed = parse(arguments);

@@ -52,16 +52,38 @@ bool chooseFullscreen(const sdl::WindowOptions& options)
     return askFullscreen();
 }
 
-// The show's 1024 x 768 placed in the real drawable (HiDPI or a full screen
-// of another size), on the window's context.
-void fitShowToDrawable(DemoWindow& window)
+// The size of the window's real drawable: the EGL surface's, which follows
+// what the window system did (SDL reports a desktop-sized full screen before,
+// or without, a window manager resizing the window), else SDL's figure.
+void drawableSize(const NativeWindow& native, int& width, int& height)
 {
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window.native->window, &drawableWidth, &drawableHeight);
-    window.native->viewport = fitViewport(drawableWidth, drawableHeight, window.width, window.height);
-    const ViewportRect& v = window.native->viewport;
-    glViewport(v.x, v.y, v.width, v.height);
+    EGLint surfaceWidth = 0;
+    EGLint surfaceHeight = 0;
+    const EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    if (surface != EGL_NO_SURFACE && eglQuerySurface(native.display, surface, EGL_WIDTH, &surfaceWidth) == EGL_TRUE &&
+        eglQuerySurface(native.display, surface, EGL_HEIGHT, &surfaceHeight) == EGL_TRUE && surfaceWidth > 0 &&
+        surfaceHeight > 0) {
+        width = surfaceWidth;
+        height = surfaceHeight;
+        return;
+    }
+    SDL_GL_GetDrawableSize(native.window, &width, &height);
+}
+
+// The show's 1024 x 768 placed in the real drawable (HiDPI or a full screen
+// of another size), on the window's context, which must be current. Only a
+// change of the drawable's size touches the viewport.
+void fitShowToDrawable(DemoWindow& window, bool always)
+{
+    NativeWindow& native = *window.native;
+    int width = 0;
+    int height = 0;
+    drawableSize(native, width, height);
+    if (!always && width == native.drawableWidth && height == native.drawableHeight) return;
+    native.drawableWidth = width;
+    native.drawableHeight = height;
+    native.viewport = fitViewport(width, height, window.width, window.height);
+    glViewport(native.viewport.x, native.viewport.y, native.viewport.width, native.viewport.height);
 }
 
 }  // namespace
@@ -114,7 +136,7 @@ void DemoWindow::create()
     SDL_DisableScreenSaver();
     SDL_RaiseWindow(native->window);
     running = true;
-    fitShowToDrawable(*this);
+    fitShowToDrawable(*this, true);
 
     if (!sdl::initOffscreenEntryPoints(native->display)) {
         SDL_ClearError();  // the reason is the driver's, not an SDL call's
@@ -135,12 +157,12 @@ void DemoWindow::pumpMessages()
         case SDL_QUIT: running = false; break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) running = false;
-            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) fitShowToDrawable(*this);
             break;
         default: break;
         }
     }
     SDL_GL_SwapWindow(native->window);
+    fitShowToDrawable(*this, false);  // the window system may have resized it
 }
 
 void DemoWindow::makeCurrent()

@@ -14,6 +14,8 @@ struct NativeWindow {
     EGLDisplay display = EGL_NO_DISPLAY;  // the window context's; every target context lives on it
     bool fullscreen = false;
     bool headless = false;
+    int drawableWidth = 0;  // the window's real drawable, pixels
+    int drawableHeight = 0;
     ViewportRect viewport;  // where the 1024 x 768 show lands in the drawable
 };
 

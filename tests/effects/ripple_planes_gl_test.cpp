@@ -1,0 +1,74 @@
+// What the ripples leave in target 3 for the routines that draw there next.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "effects/effects.h"
+#include "effects/ripple_planes.h"
+#include "gl/gl_fixture.h"
+#include "shell/fake_counter.h"
+#include "shell/globals.h"
+
+namespace qelo::test {
+namespace {
+
+class RipplePicture : public ShowGlTest {
+protected:
+    void SetUp() override
+    {
+        ShowGlTest::SetUp();
+        testing::useFakeCounter(1000);
+        renderTargets.target(3).makeCurrent();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    testing::FakeCounterScope restoreCounter;
+};
+
+TEST_F(RipplePicture, LeavesAdditiveWhiteAndTheTiltedView)
+{
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    ripplePlanesEffect(1.8f, 0.18f, true, 0);
+
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    GLint source = 0;
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_ONE);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(colour[3], 0.5f);
+
+    // The view left behind carries the third family's tilt: 90 degrees about
+    // x at t = 1.8 s, after the depth scale 5 and the look-at from (-14, -20, -14).
+    GLfloat left[16] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, left);
+    glPushMatrix();
+    glLoadIdentity();
+    glScalef(1.0f, 1.0f, 5.0f);
+    gluLookAt(-14.0, -20.0, -14.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    GLfloat expected[16] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, expected);
+    glPopMatrix();
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(left[i], expected[i], 1e-4f) << i;
+
+    // Overlapping half-white rings: some pixels brighter than one ring alone.
+    const auto pixels = targetPixels(3);
+    int single = 0;
+    int crossed = 0;
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        if (pixels[i + 3] == 128 || pixels[i + 3] == 127) ++single;
+        if (pixels[i + 3] >= 190) ++crossed;
+    }
+    EXPECT_GT(single, 1000);
+    EXPECT_GT(crossed, 100);
+}
+
+}  // namespace
+}  // namespace qelo::test
