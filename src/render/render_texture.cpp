@@ -35,6 +35,9 @@ RenderTexture::RenderTexture(std::int32_t w, std::int32_t h)
     surface = createOffscreenSurface(storageWidth, storageHeight, actualWidth, actualHeight);
     storageWidth = actualWidth;
     storageHeight = actualHeight;
+    // Without its surface a target would draw into whatever context is
+    // current (the window's): the show cannot run, so say so and end it.
+    if (surface == nullptr) mainWindow.fail("could not create an off-screen render target");
 
     isCurrent = false;
     boundAsTexture = false;

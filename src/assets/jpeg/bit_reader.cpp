@@ -1,5 +1,8 @@
 #include "assets/jpeg/bit_reader.h"
 
+#include <bit>
+#include <cstring>
+
 namespace qelo::jpeg {
 
 bool BitReader::takeRestart()
@@ -29,8 +32,40 @@ void BitReader::noteRestart()
     ++pendingRestarts;
 }
 
+namespace {
+
+// The eight bytes at `p`, first byte in the top bits.
+inline std::uint64_t bigEndian64(const std::uint8_t* p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    return word;
+}
+
+inline bool hasByteFF(std::uint64_t word)
+{
+    const std::uint64_t inverted = ~word;
+    return ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+}
+
+}  // namespace
+
 void BitReader::fill()
 {
+    // Plain bytes, as many as fit, eight at a time.
+    if (position <= size - 8) {
+        const std::uint64_t word = bigEndian64(bytes + position);
+        if (!hasByteFF(word)) {
+            const int taken = (64 - bitCount) / 8;
+            const int total = bitCount + 8 * taken;
+            buffer |= (word >> bitCount) & (~std::uint64_t{0} << (64 - total));
+            bitCount = total;
+            filled += 8 * taken;
+            position += taken;
+            return;
+        }
+    }
     while (bitCount <= 56) {
         std::uint32_t byte = 0;
         while (!atEnd) {

@@ -26,4 +26,9 @@ void greyRow(const std::uint8_t* grey, std::int32_t width, std::uint8_t* rgba);
 void yCbCrRow(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr, std::int32_t row, std::int32_t width,
               std::uint8_t* rgba);
 
+// Rows `row` and `row + 1` at once, into `rgba` and `nextRgba`: the same
+// bytes as two calls of yCbCrRow, faster when 4:2:0 chroma is shared.
+void yCbCrRowPair(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr, std::int32_t row, std::int32_t width,
+                  std::uint8_t* rgba, std::uint8_t* nextRgba);
+
 }  // namespace qelo::jpeg

@@ -44,6 +44,21 @@ HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table)
         code = (code + n) * 2;
         index += n;
     }
+
+    constexpr int bits = HuffmanDecoder::fastBits;
+    for (std::int32_t next = 0; next < (1 << bits); ++next) {
+        const std::int32_t entry = decoder.fast[next];
+        if (entry == 0 || (entry & 0xFF) == 0) continue;
+        const std::int32_t length = entry >> 8;
+        const std::int32_t size = entry & 15;
+        if (length + size > bits) continue;
+        std::int32_t value = 0;
+        if (size > 0) {
+            value = (next >> (bits - length - size)) & ((1 << size) - 1);
+            if (value < (1 << (size - 1))) value -= (1 << size) - 1;
+        }
+        decoder.fastAc[next] = value * 65536 + ((entry & 0xF0) << 4) + length + size;
+    }
     return decoder;
 }
 

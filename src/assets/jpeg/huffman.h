@@ -28,6 +28,10 @@ struct HuffmanDecoder {
     std::array<std::int32_t, 17> count{};
     std::array<std::int32_t, 17> firstIndex{};
     std::array<std::uint8_t, 256> values{};
+    // For AC tables, indexed like `fast`: a whole coefficient whose code and
+    // value bits fit in fastBits, as (value << 16) | (run << 8) | bits used;
+    // 0 when they do not fit, and for the end-of-block symbol.
+    std::array<std::int32_t, 1 << fastBits> fastAc{};
 };
 
 // Sum of the BITS counts; at most 16 x 255.

@@ -1,5 +1,9 @@
 #include "assets/jpeg/reconstruct.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace qelo::jpeg {
 
 const std::array<std::uint8_t, 64> naturalOrder = {
@@ -66,9 +70,14 @@ Dequantiser makeDequantiser(const std::array<std::int32_t, 64>& zigZagValues)
     return d;
 }
 
-void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
-                std::int32_t stride)
+void reconstructBlockPortable(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                              std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
 {
+    std::array<float, 64> block;
+    for (int position = 0; position < 64; ++position)
+        block[position] = dequantise(dequantiser, position, static_cast<float>(coefficients[position]));
+    coefficients.fill(0);
+
     // A column whose rows 1..7 are zero transforms to its row-0 value in
     // every row, so it is left as it is apart from the copy.
     for (int column = 0; column < 8; ++column) {
@@ -94,5 +103,159 @@ void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::ui
         for (int column = 0; column < 8; ++column) samples[column] = sampleFrom(values[column]);
     }
 }
+
+#if defined(__SSE2__) || defined(_M_X64)
+
+namespace {
+
+// transform() on four columns at once: lane j of v[k] is input k of
+// column j. The same operations in the same order, so the same results.
+inline void transformLanes(__m128 (&v)[8])
+{
+    const __m128 sqrt2 = _mm_set1_ps(1.4142135f);
+    const __m128 c1847 = _mm_set1_ps(1.847759f);
+    const __m128 c1082 = _mm_set1_ps(1.0823922f);
+    const __m128 c2613 = _mm_set1_ps(2.613126f);
+
+    const __m128 t10 = _mm_add_ps(v[0], v[4]);
+    const __m128 t11 = _mm_sub_ps(v[0], v[4]);
+    const __m128 t13 = _mm_add_ps(v[2], v[6]);
+    const __m128 t12 = _mm_sub_ps(_mm_mul_ps(_mm_sub_ps(v[2], v[6]), sqrt2), t13);
+    const __m128 e0 = _mm_add_ps(t10, t13);
+    const __m128 e3 = _mm_sub_ps(t10, t13);
+    const __m128 e1 = _mm_add_ps(t11, t12);
+    const __m128 e2 = _mm_sub_ps(t11, t12);
+
+    const __m128 z13 = _mm_add_ps(v[5], v[3]);
+    const __m128 z10 = _mm_sub_ps(v[5], v[3]);
+    const __m128 z11 = _mm_add_ps(v[1], v[7]);
+    const __m128 z12 = _mm_sub_ps(v[1], v[7]);
+    const __m128 o7 = _mm_add_ps(z11, z13);
+    const __m128 q11 = _mm_mul_ps(_mm_sub_ps(z11, z13), sqrt2);
+    const __m128 z5 = _mm_mul_ps(_mm_add_ps(z10, z12), c1847);
+    const __m128 q10 = _mm_sub_ps(_mm_mul_ps(z12, c1082), z5);
+    const __m128 q12 = _mm_sub_ps(z5, _mm_mul_ps(z10, c2613));
+    const __m128 o6 = _mm_sub_ps(q12, o7);
+    const __m128 o5 = _mm_sub_ps(q11, o6);
+    const __m128 o4 = _mm_add_ps(q10, o5);
+
+    v[0] = _mm_add_ps(e0, o7);
+    v[7] = _mm_sub_ps(e0, o7);
+    v[1] = _mm_add_ps(e1, o6);
+    v[6] = _mm_sub_ps(e1, o6);
+    v[2] = _mm_add_ps(e2, o5);
+    v[5] = _mm_sub_ps(e2, o5);
+    v[4] = _mm_add_ps(e3, o4);
+    v[3] = _mm_sub_ps(e3, o4);
+}
+
+inline void transpose(__m128& a, __m128& b, __m128& c, __m128& d)
+{
+    const __m128 ab0 = _mm_unpacklo_ps(a, b);
+    const __m128 ab1 = _mm_unpackhi_ps(a, b);
+    const __m128 cd0 = _mm_unpacklo_ps(c, d);
+    const __m128 cd1 = _mm_unpackhi_ps(c, d);
+    a = _mm_movelh_ps(ab0, cd0);
+    b = _mm_movehl_ps(cd0, ab0);
+    c = _mm_movelh_ps(ab1, cd1);
+    d = _mm_movehl_ps(cd1, ab1);
+}
+
+// sampleFrom() on four values.
+inline __m128i samplesFrom(__m128 eightTimes)
+{
+    const __m128 bounded = _mm_min_ps(_mm_max_ps(eightTimes, _mm_set1_ps(-65536.0f)), _mm_set1_ps(65536.0f));
+    return _mm_add_epi32(_mm_srai_epi32(_mm_cvttps_epi32(bounded), 3), _mm_set1_epi32(128));
+}
+
+inline void storeRow(std::uint8_t* out, __m128 left, __m128 right)
+{
+    const __m128i words = _mm_packs_epi32(samplesFrom(left), samplesFrom(right));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+
+// dequantise() on four coefficients at `at`; clears them.
+inline __m128 dequantiseFour(std::int32_t* coefficients, const Dequantiser& d, int at)
+{
+    auto* source = reinterpret_cast<__m128i*>(coefficients + at);
+    const __m128 values = _mm_cvtepi32_ps(_mm_loadu_si128(source));
+    _mm_storeu_si128(source, _mm_setzero_si128());
+    const __m128 product = _mm_mul_ps(_mm_loadu_ps(d.quant.data() + at), values);
+    return _mm_mul_ps(_mm_mul_ps(product, _mm_loadu_ps(d.rowScale.data() + at)), _mm_loadu_ps(d.columnScale.data() + at));
+}
+
+}  // namespace
+
+void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                      std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
+{
+    // Columns 0..3 and 4..7, one vector per row.
+    __m128 left[8], right[8];
+    for (int row = 0; row < 8; ++row) left[row] = dequantiseFour(coefficients.data(), dequantiser, 8 * row);
+    if (columnsUsed & 0xF0u) {
+        for (int row = 0; row < 8; ++row) right[row] = dequantiseFour(coefficients.data(), dequantiser, 8 * row + 4);
+    } else {
+        // Zero coefficients dequantise to +0 (every factor is positive or 0).
+        for (int row = 0; row < 8; ++row) right[row] = _mm_setzero_ps();
+    }
+    if (columnsWithAc & 0x0Fu) {
+        transformLanes(left);
+    } else {
+        for (int row = 1; row < 8; ++row) left[row] = left[0];
+    }
+    if (columnsWithAc & 0xF0u) {
+        transformLanes(right);
+    } else {
+        for (int row = 1; row < 8; ++row) right[row] = right[0];
+    }
+
+    if ((columnsUsed & ~1u) == 0) {
+        // Every row is its column-0 value.
+        for (int row = 0; row < 8; ++row) {
+            const __m128 value = _mm_shuffle_ps(left[row], left[row], 0);
+            storeRow(out + row * stride, value, value);
+        }
+        return;
+    }
+
+    // Rows 0..3 and 4..7, one vector per column. Zero quadrants transpose
+    // to zeros.
+    const bool rightUsed = (columnsUsed & 0xF0u) != 0;
+    __m128 top[8] = {left[0], left[1], left[2], left[3], right[0], right[1], right[2], right[3]};
+    transpose(top[0], top[1], top[2], top[3]);
+    if (rightUsed) transpose(top[4], top[5], top[6], top[7]);
+    transformLanes(top);
+    transpose(top[0], top[1], top[2], top[3]);
+    transpose(top[4], top[5], top[6], top[7]);
+    if (columnsWithAc == 0) {
+        // Nothing below row 0: every row equals row 0, so rows 4..7 are
+        // rows 0..3 again.
+        for (int row = 0; row < 4; ++row) {
+            storeRow(out + row * stride, top[row], top[row + 4]);
+            storeRow(out + (row + 4) * stride, top[row], top[row + 4]);
+        }
+        return;
+    }
+    __m128 bottom[8] = {left[4], left[5], left[6], left[7], right[4], right[5], right[6], right[7]};
+    transpose(bottom[0], bottom[1], bottom[2], bottom[3]);
+    if (rightUsed) transpose(bottom[4], bottom[5], bottom[6], bottom[7]);
+    transformLanes(bottom);
+    transpose(bottom[0], bottom[1], bottom[2], bottom[3]);
+    transpose(bottom[4], bottom[5], bottom[6], bottom[7]);
+    for (int row = 0; row < 4; ++row) {
+        storeRow(out + row * stride, top[row], top[row + 4]);
+        storeRow(out + (row + 4) * stride, bottom[row], bottom[row + 4]);
+    }
+}
+
+#else
+
+void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                      std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride)
+{
+    reconstructBlockPortable(coefficients, dequantiser, columnsUsed, columnsWithAc, out, stride);
+}
+
+#endif
 
 }  // namespace qelo::jpeg

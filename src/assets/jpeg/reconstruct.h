@@ -38,12 +38,18 @@ inline std::uint8_t sampleFrom(float eightTimes)
     return static_cast<std::uint8_t>(n < 0 ? 0 : (n > 255 ? 255 : n));
 }
 
-// Inverse DCT of `block` (natural order, dequantised) into 8 rows of 8
-// samples at `out`, rows `stride` bytes apart. Bit c of `columnsUsed` is set
-// when column c holds any non-zero value, bit c of `columnsWithAc` when it
-// holds one below row 0; the zero parts they reveal transform to copies of
-// their first value, exactly, and are not computed. The block is overwritten.
-void inverseDct(std::array<float, 64>& block, std::uint32_t columnsUsed, std::uint32_t columnsWithAc, std::uint8_t* out,
-                std::int32_t stride);
+// Dequantises `coefficients` (natural order, DC included) and turns them into
+// 8 rows of 8 samples at `out`, rows `stride` bytes apart, through the inverse
+// DCT: first down each column, then along each row. Bit c of `columnsUsed`
+// is set when column c holds any non-zero coefficient, bit c of
+// `columnsWithAc` when it holds one below row 0; the zero parts they reveal
+// transform to copies of their first value, exactly, and are not computed.
+// The coefficients are left all zero, ready for the next block.
+void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                      std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride);
+// The same, one value at a time: what reconstructBlock does where SSE2 is
+// missing, and what its vector form must match bit for bit.
+void reconstructBlockPortable(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                              std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride);
 
 }  // namespace qelo::jpeg

@@ -58,9 +58,23 @@ inline std::int32_t receiveExtend(BitReader& in, int s)
     return v < (1 << (s - 1)) ? v - ((1 << s) - 1) : v;
 }
 
+// Per zig-zag index: bit c set for the coefficient's column c, and bit 8 + c
+// as well when it lies below row 0.
+constexpr std::array<std::uint32_t, 64> columnMasks()
+{
+    std::array<std::uint32_t, 64> masks{};
+    const std::array<int, 64> natural = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+                                         41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+                                         30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    for (int k = 0; k < 64; ++k) masks[k] = (1u << (natural[k] % 8)) | (natural[k] >= 8 ? 1u << (8 + natural[k] % 8) : 0u);
+    return masks;
+}
+constexpr std::array<std::uint32_t, 64> columnMask = columnMasks();
+
 // Decodes one block of component c and writes its samples at `out`.
+// `coefficients` (natural order) are all zero on entry and on return.
 const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c, std::array<std::uint32_t, 3>& predictors,
-                        std::uint8_t* out)
+                        std::array<std::int32_t, 64>& coefficients, std::uint8_t* out)
 {
     in.ensure(32);
     const std::int32_t dcSymbol = decodeSymbol(in, *plan.dc);
@@ -70,36 +84,41 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
     // Predictors wrap like two's-complement 32-bit integers; no valid stream
     // comes near that.
     predictors[c] += static_cast<std::uint32_t>(difference);
-    const auto dc = static_cast<float>(static_cast<std::int32_t>(predictors[c]));
+    const auto dc = static_cast<std::int32_t>(predictors[c]);
 
-    std::array<float, 64> block{};
-    block[0] = dequantise(plan.dequantiser, 0, dc);
-    std::uint32_t columnsUsed = 0;
-    std::uint32_t columnsWithAc = 0;
+    const HuffmanDecoder& ac = *plan.ac;
+    std::uint32_t columns = 0;  // columnMask bits of every non-zero AC coefficient
     for (std::int32_t k = 1; k < 64;) {
         in.ensure(32);
-        const std::int32_t rs = decodeSymbol(in, *plan.ac);
-        if (rs < 0) return badCode;
-        if (rs == 0) break;  // end of block
-        k += rs >> 4;
+        std::int32_t value;
+        const std::int32_t whole = ac.fastAc[in.peek(HuffmanDecoder::fastBits)];
+        if (whole != 0) {
+            in.skip(whole & 0xFF);
+            k += (whole >> 8) & 0xFF;
+            value = whole >> 16;
+        } else {
+            const std::int32_t rs = decodeSymbol(in, ac);
+            if (rs < 0) return badCode;
+            if (rs == 0) break;  // end of block
+            k += rs >> 4;
+            value = receiveExtend(in, rs & 15);
+        }
         if (k > 63) return "coefficient run past the end of a block";
-        const std::int32_t value = receiveExtend(in, rs & 15);
         if (value != 0) {
-            const int position = naturalOrder[k];
-            block[position] = dequantise(plan.dequantiser, position, static_cast<float>(value));
-            columnsUsed |= 1u << (position & 7);
-            if (position >= 8) columnsWithAc |= 1u << (position & 7);
+            coefficients[naturalOrder[k]] = value;
+            columns |= columnMask[k];
         }
         ++k;
     }
 
-    if (columnsUsed == 0) {
+    if (columns == 0) {
         // Only the DC value: 64 equal samples.
-        const std::uint8_t sample = sampleFrom(block[0]);
+        const std::uint8_t sample = sampleFrom(dequantise(plan.dequantiser, 0, static_cast<float>(dc)));
         for (int row = 0; row < 8; ++row, out += plan.stride) std::fill(out, out + 8, sample);
         return nullptr;
     }
-    inverseDct(block, columnsUsed | 1u, columnsWithAc, out, plan.stride);
+    coefficients[0] = dc;
+    reconstructBlock(coefficients, plan.dequantiser, (columns & 0xFF) | 1u, columns >> 8, out, plan.stride);
     return nullptr;
 }
 
@@ -137,6 +156,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     }
 
     BitReader in(bytes, size, headers.entropyStart);
+    alignas(16) std::array<std::int32_t, 64> coefficients{};
     std::array<std::uint32_t, 3> predictors{};
     std::int64_t mcusDecoded = 0;
     const std::int64_t rowBytes = std::int64_t{headers.width} * 4;
@@ -147,7 +167,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
                 for (std::int32_t br = 0; br < plan.v; ++br) {
                     for (std::int32_t bc = 0; bc < plan.h; ++bc) {
                         std::uint8_t* out = plan.band.data() + std::int64_t{8 * br} * plan.stride + 8 * (mcu * plan.h + bc);
-                        if (const char* error = decodeBlock(in, plan, c, predictors, out)) return error;
+                        if (const char* error = decodeBlock(in, plan, c, predictors, coefficients, out)) return error;
                     }
                 }
             }
@@ -160,14 +180,16 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
 
         const std::int32_t top = mcuRow * 8 * vMax;
         const std::int32_t rows = std::min(8 * vMax, headers.height - top);
-        for (std::int32_t row = 0; row < rows; ++row) {
-            std::uint8_t* line = rgba + (top + row) * rowBytes;
-            if (count == 1) {
-                greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line);
-            } else {
-                const auto plane = [&](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
-                yCbCrRow(plane(plans[0]), plane(plans[1]), plane(plans[2]), row, headers.width, line);
-            }
+        const auto line = [&](std::int32_t row) { return rgba + (top + row) * rowBytes; };
+        if (count == 1) {
+            for (std::int32_t row = 0; row < rows; ++row)
+                greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line(row));
+        } else {
+            const auto plane = [](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
+            const SamplePlane y = plane(plans[0]), cb = plane(plans[1]), cr = plane(plans[2]);
+            std::int32_t row = 0;
+            for (; row + 1 < rows; row += 2) yCbCrRowPair(y, cb, cr, row, headers.width, line(row), line(row + 1));
+            if (row < rows) yCbCrRow(y, cb, cr, row, headers.width, line(row));
         }
     }
     return nullptr;

@@ -25,13 +25,13 @@ void ignoreMessage(j_common_ptr, int) {}
 
 }  // namespace
 
-Image photoLike(int width, int height, int channels, std::uint32_t seed)
+Image photoLike(int width, int height, int channels, std::uint32_t seed, int grain)
 {
     Image image{width, height, channels, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * channels)};
     std::uint32_t state = seed * 2654435761u + 1;
-    const auto noise = [&state] {
+    const auto noise = [&state, grain] {
         state = state * 1664525u + 1013904223u;
-        return static_cast<int>(state >> 27) - 16;  // -16..15
+        return (static_cast<int>(state >> 27) - 16) * grain / 16;  // -grain..grain
     };
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

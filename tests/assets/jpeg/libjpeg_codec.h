@@ -28,8 +28,9 @@ struct EncodeOptions {
     std::vector<std::pair<int, Bytes>> markers;  // APPn / COM written after the JFIF header
 };
 
-// A photo-like picture: smooth gradients and waves, fine texture, hard edges.
-Image photoLike(int width, int height, int channels, std::uint32_t seed);
+// A photo-like picture: smooth gradients and waves, hard edges, and grain:
+// independent noise of up to +-`grain` levels on every sample.
+Image photoLike(int width, int height, int channels, std::uint32_t seed, int grain = 16);
 
 Bytes encodeWithLibjpeg(const Image& image, const EncodeOptions& options);
 
