@@ -110,6 +110,10 @@ void FrameCapture::end()
 {
     if (progress) progress->finish(framesWritten);
     progress.reset();
+    // The window was closed or the process asked to stop (SIGINT, SIGTERM):
+    // what was written is complete frames, but not the capture asked for.
+    if (error.empty() && framesWritten < frameLimit)
+        error = "interrupted after " + std::to_string(framesWritten) + " of " + std::to_string(frameLimit) + " frames";
     if (video.running()) {
         // ffmpeg's own verdict counts: a video it could not finish is no success.
         if (error.empty()) std::fputs("qelo: finishing the video...\n", stderr);
