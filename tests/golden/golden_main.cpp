@@ -18,9 +18,14 @@ namespace {
 using namespace qelo;
 namespace fs = std::filesystem;
 
-// The show's 1024 x 768 frames become 256 x 192: four by four blocks.
+// The show's 1024 x 768 frames become 256 x 192: four by four blocks. Mesa's
+// softpipe rasteriser, against the llvmpipe that made the goldens, differs
+// in a few hundred full-size pixels by up to 73 levels (edge coverage of thin
+// rings and squares); shrunk, at most 179 pixels (0.4 %) differ by more than
+// 4 levels. Raising the dot grid's opacity from 0.30 to 0.33 moves 1,098 to
+// 3,230 pixels beyond 4 levels, so 4 levels and 1 % keep both apart.
 constexpr std::int32_t shrinkFactor = 4;
-constexpr Tolerance tolerance{6, 0.01};
+constexpr Tolerance tolerance{4, 0.01};
 
 int usage()
 {

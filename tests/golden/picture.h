@@ -24,7 +24,7 @@ std::string writeRgbPng(const std::string& path, const RgbPicture& picture);
 RgbPicture boxShrink(const RgbPicture& picture, std::int32_t factor);
 
 struct Tolerance {
-    int levels = 6;                   // per channel, 0..255
+    int levels = 4;                   // per channel, 0..255
     double outlierFraction = 0.01;    // of the pixels, allowed beyond `levels`
 };
 
