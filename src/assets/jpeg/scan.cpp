@@ -25,6 +25,7 @@ struct ComponentPlan {
     const HuffmanDecoder* dc = nullptr;
     const HuffmanDecoder* ac = nullptr;
     Dequantiser dequantiser;
+    BlockReconstructor reconstruct = reconstructBlock;
 };
 
 // The next symbol, or -1 when the bits match no code within 16 bits. At
@@ -118,7 +119,7 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
         return nullptr;
     }
     coefficients[0] = dc;
-    reconstructBlock(coefficients, plan.dequantiser, (columns & 0xFF) | 1u, columns >> 8, out, plan.stride);
+    plan.reconstruct(coefficients, plan.dequantiser, (columns & 0xFF) | 1u, columns >> 8, out, plan.stride);
     return nullptr;
 }
 
@@ -138,6 +139,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     std::array<HuffmanDecoder, 4> acDecoders;
     std::array<bool, 4> dcBuilt{}, acBuilt{};
     std::array<ComponentPlan, 3> plans;
+    const BlockReconstructor reconstruct = blockReconstructor();
     for (std::int32_t c = 0; c < count; ++c) {
         const FrameComponent& component = headers.components[c];
         ComponentPlan& plan = plans[c];
@@ -153,6 +155,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
         plan.dc = &dcDecoders[component.dcTable];
         plan.ac = &acDecoders[component.acTable];
         plan.dequantiser = makeDequantiser(headers.quantTables[component.quantTable].values);
+        plan.reconstruct = reconstruct;
     }
 
     BitReader in(bytes, size, headers.entropyStart);
