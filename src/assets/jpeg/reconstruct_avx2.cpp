@@ -53,21 +53,24 @@ QELO_JPEG_AVX2 inline void transformLanes(__m256 (&v)[8])
 
 QELO_JPEG_AVX2 inline void transpose(__m256 (&v)[8])
 {
-    __m256 t[8], u[8];
-    for (int i = 0; i < 8; i += 2) {
-        t[i] = _mm256_unpacklo_ps(v[i], v[i + 1]);
-        t[i + 1] = _mm256_unpackhi_ps(v[i], v[i + 1]);
-    }
-    for (int i = 0; i < 8; i += 4) {
-        u[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
-        u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
-        u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
-        u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
-    }
-    for (int i = 0; i < 4; ++i) {
-        v[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
-        v[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
-    }
+    // Written out: the compiler keeps it all in registers only when no
+    // loop indexes the arrays.
+    const __m256 t0 = _mm256_unpacklo_ps(v[0], v[1]), t1 = _mm256_unpackhi_ps(v[0], v[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(v[2], v[3]), t3 = _mm256_unpackhi_ps(v[2], v[3]);
+    const __m256 t4 = _mm256_unpacklo_ps(v[4], v[5]), t5 = _mm256_unpackhi_ps(v[4], v[5]);
+    const __m256 t6 = _mm256_unpacklo_ps(v[6], v[7]), t7 = _mm256_unpackhi_ps(v[6], v[7]);
+    const __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44), u1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+    const __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44), u3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+    const __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44), u5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+    const __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44), u7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+    v[0] = _mm256_permute2f128_ps(u0, u4, 0x20);
+    v[1] = _mm256_permute2f128_ps(u1, u5, 0x20);
+    v[2] = _mm256_permute2f128_ps(u2, u6, 0x20);
+    v[3] = _mm256_permute2f128_ps(u3, u7, 0x20);
+    v[4] = _mm256_permute2f128_ps(u0, u4, 0x31);
+    v[5] = _mm256_permute2f128_ps(u1, u5, 0x31);
+    v[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
+    v[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
 }
 
 // sampleFrom() on eight values, before the clamp (packing saturates).
@@ -84,6 +87,7 @@ QELO_JPEG_AVX2 void reconstructBlockAvx2(std::array<std::int32_t, 64>& coefficie
 {
     // One vector per row, lane c = column c.
     __m256 v[8];
+#pragma GCC unroll 8
     for (int row = 0; row < 8; ++row) {
         auto* source = reinterpret_cast<__m256i*>(coefficients.data() + 8 * row);
         const __m256 values = _mm256_cvtepi32_ps(_mm256_loadu_si256(source));
@@ -98,6 +102,7 @@ QELO_JPEG_AVX2 void reconstructBlockAvx2(std::array<std::int32_t, 64>& coefficie
     if (columnsWithAc != 0) {
         transformLanes(v);
     } else {
+#pragma GCC unroll 8
         for (int row = 1; row < 8; ++row) v[row] = v[0];
     }
     transpose(v);  // now lane r = row r, one vector per column
