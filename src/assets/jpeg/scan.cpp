@@ -135,6 +135,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     const std::int32_t mcusAcross = (headers.width + 8 * hMax - 1) / (8 * hMax);
     const std::int32_t mcusDown = (headers.height + 8 * vMax - 1) / (8 * vMax);
 
+    // Only the tables the scan uses are built (and only they are read).
     std::array<HuffmanDecoder, 4> dcDecoders;
     std::array<HuffmanDecoder, 4> acDecoders;
     std::array<bool, 4> dcBuilt{}, acBuilt{};
@@ -149,8 +150,8 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
         plan.vr = vMax / plan.v;
         plan.stride = mcusAcross * 8 * plan.h;
         plan.band.resize(static_cast<std::size_t>(plan.stride) * 8 * plan.v);
-        if (!dcBuilt[component.dcTable]) dcDecoders[component.dcTable] = makeHuffmanDecoder(headers.dcTables[component.dcTable]);
-        if (!acBuilt[component.acTable]) acDecoders[component.acTable] = makeHuffmanDecoder(headers.acTables[component.acTable]);
+        if (!dcBuilt[component.dcTable]) buildHuffmanDecoder(dcDecoders[component.dcTable], headers.dcTables[component.dcTable], TableClass::dc);
+        if (!acBuilt[component.acTable]) buildHuffmanDecoder(acDecoders[component.acTable], headers.acTables[component.acTable], TableClass::ac);
         dcBuilt[component.dcTable] = acBuilt[component.acTable] = true;
         plan.dc = &dcDecoders[component.dcTable];
         plan.ac = &acDecoders[component.acTable];
