@@ -53,8 +53,12 @@ void buildHuffmanDecoder(HuffmanDecoder& decoder, const HuffmanTable& table, Tab
     constexpr int bits = HuffmanDecoder::fastBits;
     for (std::int32_t next = 0; next < (1 << bits); ++next) {
         const std::int32_t entry = decoder.fast[next];
-        if (entry == 0 || (entry & 0xFF) == 0) continue;
+        if (entry == 0) continue;
         const std::int32_t length = entry >> 8;
+        if ((entry & 0xFF) == 0) {
+            decoder.fastAc[next] = HuffmanDecoder::endOfBlockRun << 8 | length;
+            continue;
+        }
         const std::int32_t size = entry & 15;
         if (length + size > bits) continue;
         std::int32_t value = 0;

@@ -19,6 +19,10 @@ struct HuffmanTable {
 // (its zeroed first entry has code 0), and nothing else.
 struct HuffmanDecoder {
     static constexpr int fastBits = 9;
+    // Carries the coefficient index past any that a real run can reach
+    // (at most 63 + 15), so the decoder notices the end of the block where
+    // it checks for runs past the end.
+    static constexpr std::int32_t endOfBlockRun = 128;
     // The lookup arrays are left uninitialised here: buildHuffmanDecoder
     // writes every entry that is read, and a decode builds only the tables
     // its scan uses.
@@ -34,8 +38,8 @@ struct HuffmanDecoder {
     std::array<std::uint8_t, 256> values;
     // For AC tables, indexed like `fast`: a whole coefficient whose code and
     // value bits fit in fastBits, as (value << 16) | (run << 8) | bits used;
-    // 0 when they do not fit, and for the end-of-block symbol. Not built for
-    // DC tables.
+    // the end-of-block symbol as a run of endOfBlockRun; 0 when the bits do
+    // not fit. Not built for DC tables.
     std::array<std::int32_t, 1 << fastBits> fastAc;
 };
 
