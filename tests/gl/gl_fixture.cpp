@@ -75,4 +75,13 @@ bool near(const Rgba& a, const Rgba& b, int tolerance)
     return true;
 }
 
+void orthoPixels()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1024, 0, 768, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 }  // namespace qelo::test

@@ -13,11 +13,7 @@ using RenderTargetBankTest = ShowGlTest;
 void fillBottomRows(RenderTexture& target, int rows, float r, float g, float b, float a)
 {
     target.makeCurrent();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoPixels();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor4f(r, g, b, a);

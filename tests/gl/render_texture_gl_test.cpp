@@ -14,15 +14,6 @@ namespace {
 
 using RenderTextureTest = ShowGlTest;
 
-void orthoPixels()
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 void quad(float x0, float y0, float x1, float y1, float z = 0)
 {
     glBegin(GL_QUADS);
@@ -92,19 +83,6 @@ TEST_F(RenderTextureTest, EachTargetKeepsItsOwnStateFromOneMakeCurrentToTheNext)
     mainWindow.makeCurrent();
 }
 
-TEST_F(RenderTextureTest, MakeCurrentGivesTheLowerLeftViewportOfTheStorage)
-{
-    RenderTexture& target = renderTargets.target(2);
-    target.makeCurrent();
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 1024);
-    EXPECT_EQ(viewport[3], 768);
-    mainWindow.makeCurrent();
-}
-
 TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
 {
     RenderTexture& target = renderTargets.target(2);
@@ -112,6 +90,12 @@ TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
     EXPECT_EQ(target.vScale, 0.75f);
     renderTargets.clearAll();
     target.makeCurrent();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);  // the lower left of the storage
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
     orthoPixels();
     glColor4f(1, 0, 0, 1);
     quad(0, 0, 1024, 1);      // the bottom row

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "gl/gl_fixture.h"
 #include "platform/sdl/window_options.h"
 #include "shell/fake_counter.h"
 #include "shell/frame_loop.h"
@@ -190,11 +191,7 @@ void whiteSquareRoutine(float, float, bool, std::int32_t)
     ++probe.calls;
     probe.opacityOfTarget1 = renderTargets.target(1).opacity;
     renderTargets.target(2).makeCurrent();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    test::orthoPixels();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
