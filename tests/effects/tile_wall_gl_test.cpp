@@ -91,9 +91,7 @@ TEST_F(TileWallPicture, LeavesBlendingAndTexturingOffWithTheTileBound)
     drawTileWall(state, 3.0f, tiles);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), tiles[state.tileChoice].textureName);
+    EXPECT_EQ(boundTexture(), tiles[state.tileChoice].textureName);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);

@@ -84,4 +84,19 @@ void orthoPixels()
     glLoadIdentity();
 }
 
+unsigned boundTexture()
+{
+    GLint name = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    return static_cast<unsigned>(name);
+}
+
+int textureWidthIn(unsigned name)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
 }  // namespace qelo::test

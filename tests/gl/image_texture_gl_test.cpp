@@ -114,14 +114,11 @@ TEST_F(ImageTextureTest, ConstructionAndUploadLeaveEnablesAndBindingAlone)
     ImageTexture texture;
     const std::vector<std::uint8_t> picture = pattern(4, 4);
     texture.writePixels(picture.data(), 4, 4);
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(boundTexture(), 0u);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     texture.readPixels();  // leaves texturing on and the texture bound
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned>(bound), texture.textureName);
+    EXPECT_EQ(boundTexture(), texture.textureName);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     glDisable(GL_TEXTURE_2D);
 }

@@ -116,9 +116,7 @@ TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTextu
     renderTargets.clearAll();      // the release of target i runs in target i - 1's context
     for (int k = 0; k < 4; ++k) {
         renderTargets.target(k).makeCurrent();
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<unsigned>(bound), renderTargets.target(k + 1).textureName) << "target " << k;
+        EXPECT_EQ(boundTexture(), renderTargets.target(k + 1).textureName) << "target " << k;
     }
     mainWindow.makeCurrent();
 }

@@ -24,30 +24,20 @@ void quad(float x0, float y0, float x1, float y1, float z = 0)
     glEnd();
 }
 
-// Width of level 0 of the texture `name` in the current context: 0 when the
-// name holds no picture there.
-GLint pictureWidthOf(unsigned name)
-{
-    glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
-
 TEST_F(RenderTextureTest, TexturesExistOnlyInTheContextThatUploadedThem)
 {
     ImageTexture portrait;  // named in the window's context, like start-up's
     const std::vector<std::uint8_t> picture(16 * 16 * 4, 200);
     renderTargets.target(3).makeCurrent();
     portrait.writePixels(picture.data(), 16, 16);
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 16);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
 
     renderTargets.target(2).makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 0);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
     mainWindow.makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 0);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
     renderTargets.target(3).makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 16);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
     mainWindow.makeCurrent();
 }
 
@@ -176,16 +166,13 @@ TEST_F(RenderTextureTest, MakeCurrentReleasesTheBindingInTheContextCurrentThen)
     EXPECT_FALSE(target.boundAsTexture);
     EXPECT_TRUE(target.isCurrent);
     renderTargets.target(0).makeCurrent();
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned>(bound), target.textureName);
+    EXPECT_EQ(boundTexture(), target.textureName);
 
     // A target that is not bound releases nothing: the binding stays put.
     glBindTexture(GL_TEXTURE_2D, 0);
     target.makeCurrent();
     renderTargets.target(0).makeCurrent();
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(boundTexture(), 0u);
     mainWindow.makeCurrent();
 }
 
