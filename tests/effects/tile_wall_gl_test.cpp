@@ -66,20 +66,18 @@ TEST_F(TileWallPicture, AtTimeZeroTwelveSquaresCoverTheStatedPlaces)
     EXPECT_TRUE(near(at(0.97f, 0.35f), clear));
 }
 
-TEST_F(TileWallPicture, JustBeforeTheWrapTheBlockStartsOnePitchFurtherRight)
+TEST_F(TileWallPicture, TheBlockWrapsBackToPointThreeAfterEachPitch)
 {
-    // x = 0.11 at t = 0.11 / 0.3: left edge at 0.41, sixth column up to 1.06.
+    // Just before the wrap (x = 0.11 at t = 0.11 / 0.3): left edge at 0.41,
+    // the sixth column up to 1.06.
     TileWallState state;
     drawTileWall(state, 0.11f / 0.3f - 1e-4f, tiles);
     EXPECT_TRUE(near(at(0.40f, 0.35f), {0, 0, 0, 0}));
     EXPECT_TRUE(near(at(0.42f, 0.35f), {255, 255, 255, 255}));
     EXPECT_TRUE(near(at(0.999f, 0.35f), {255, 255, 255, 255}));
-}
-
-TEST_F(TileWallPicture, JustAfterAWrapTheBlockIsBackAtPointThree)
-{
     // Three pitches and a bit travelled: the phase is 0.005 again.
-    TileWallState state;
+    renderTargets.target(4).makeCurrent();  // reading handed the thread to the window
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawTileWall(state, (3.0f * 0.11f + 0.005f) / 0.3f, tiles);
     EXPECT_TRUE(near(at(0.302f, 0.35f), {0, 0, 0, 0}));
     EXPECT_TRUE(near(at(0.308f, 0.35f), {255, 255, 255, 255}));
@@ -93,9 +91,7 @@ TEST_F(TileWallPicture, LeavesBlendingAndTexturingOffWithTheTileBound)
     drawTileWall(state, 3.0f, tiles);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), tiles[state.tileChoice].textureName);
+    EXPECT_EQ(boundTexture(), tiles[state.tileChoice].textureName);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);

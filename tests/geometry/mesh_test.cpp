@@ -84,6 +84,11 @@ TEST(Mesh, CopiesAreDeepAndMovesHandOverTheArrays)
     expectSameContents(assigned, source);
     assigned = assigned;  // self-assignment keeps the contents
     expectSameContents(assigned, source);
+    Mesh emptied = sampleMesh();
+    emptied.assign(Mesh(0, 0));  // owns two empty arrays
+    EXPECT_TRUE(emptied.ownsArrays());
+    EXPECT_EQ(emptied.vertexCount(), 0);
+    EXPECT_TRUE(emptied.triangles().empty());
 
     const MeshVertex* arrays = source.vertices().data();
     Mesh moved(std::move(source));
@@ -117,17 +122,6 @@ TEST(Mesh, ReleaseFreesOnceAndKeepsTheCounts)
     mesh.allocate(2, 1);
     EXPECT_TRUE(mesh.ownsArrays());
     EXPECT_EQ(mesh.vertices().size(), 2u);
-}
-
-TEST(Mesh, AssignFromAnEmptyMeshOwnsTwoEmptyArrays)
-{
-    Mesh mesh = sampleMesh();
-    mesh.assign(Mesh(0, 0));
-    EXPECT_TRUE(mesh.ownsArrays());
-    EXPECT_EQ(mesh.vertexCount(), 0);
-    EXPECT_EQ(mesh.triangleCount(), 0);
-    EXPECT_TRUE(mesh.vertices().empty());
-    EXPECT_TRUE(mesh.triangles().empty());
 }
 
 TEST(Mesh, TransformedMovesOnlyThePositionsOfASeparateCopy)

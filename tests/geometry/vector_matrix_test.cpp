@@ -56,21 +56,6 @@ TEST(Matrix, LoadIdentityAndTranslateComposeAsGlDoes)
     }
 }
 
-TEST(Matrix, TranslateMultipliesOnTheRightInFloatTermOrder)
-{
-    Matrix m;
-    for (int i = 0; i < 16; ++i) {
-        m.m[i] = 0.1f * static_cast<float>(i + 1);
-    }
-    const Matrix before = m;
-    m.translate(0.3f, -1.7f, 2.9f);
-    for (int row = 0; row < 4; ++row) {
-        const float* b = before.m.data();
-        const float expected = b[row] * 0.3f + b[4 + row] * -1.7f + b[8 + row] * 2.9f + b[12 + row];
-        EXPECT_EQ(m.m[12 + row], expected) << row;
-    }
-}
-
 TEST(Matrix, TransformedAppliesTheAffinePartAndIgnoresTheFourthRow)
 {
     Matrix m;

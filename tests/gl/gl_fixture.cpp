@@ -75,4 +75,28 @@ bool near(const Rgba& a, const Rgba& b, int tolerance)
     return true;
 }
 
+void orthoPixels()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1024, 0, 768, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+unsigned boundTexture()
+{
+    GLint name = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    return static_cast<unsigned>(name);
+}
+
+int textureWidthIn(unsigned name)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
 }  // namespace qelo::test

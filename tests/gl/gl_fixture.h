@@ -37,6 +37,16 @@ void clearWindow();
 std::vector<std::uint8_t> targetPixels(int k);
 Rgba targetPixel(int k, int x, int y);
 
+// Projection of one unit a pixel over the 1024 x 768 viewport, origin at the
+// bottom left; identity model-view.
+void orthoPixels();
+
+// The 2D texture bound in the current context (0 for none).
+unsigned boundTexture();
+// Width of level 0 of texture `name` in the current context (binding it):
+// 0 when the name holds no picture there.
+int textureWidthIn(unsigned name);
+
 // Whether two colours differ by at most `tolerance` in every channel.
 bool near(const Rgba& a, const Rgba& b, int tolerance = 1);
 

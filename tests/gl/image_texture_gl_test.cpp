@@ -59,51 +59,36 @@ TEST_F(ImageTextureTest, PictureIsStoredInPowerOfTwoStorageAndReadBackExactly)
     }
 }
 
-TEST_F(ImageTextureTest, PowerOfTwoPictureNeedsNoPadding)
-{
-    ImageTexture texture;
-    const std::vector<std::uint8_t> picture = pattern(256, 256);
-    texture.writePixels(picture.data(), 256, 256);
-    EXPECT_EQ(texture.storageWidth, 256);
-    EXPECT_EQ(texture.storageHeight, 256);
-    EXPECT_EQ(texture.uScale, 1.0f);
-    EXPECT_EQ(texture.vScale, 1.0f);
-    EXPECT_EQ(storageOf(texture), picture);
-}
-
-TEST_F(ImageTextureTest, ZeroSizeRewriteKeepsTheSize)
-{
-    ImageTexture texture;
-    std::vector<std::uint8_t> picture = pattern(100, 50);
-    texture.writePixels(picture.data(), 100, 50);
-    picture[0] = 42;
-    texture.writePixels(picture.data(), 0, 0);
-    EXPECT_EQ(texture.width, 100);
-    EXPECT_EQ(texture.height, 50);
-    EXPECT_EQ(texture.readPixels()[0], 42);
-}
-
-TEST_F(ImageTextureTest, ReadBackFollowsASizeChange)
+TEST_F(ImageTextureTest, PowerOfTwoPictureNeedsNoPaddingAndAResizeIsReadBack)
 {
     ImageTexture texture;
     const std::vector<std::uint8_t> small = pattern(8, 8);
     texture.writePixels(small.data(), 8, 8);
     texture.readPixels();
-    const std::vector<std::uint8_t> large = pattern(64, 40);
-    texture.writePixels(large.data(), 64, 40);
+    const std::vector<std::uint8_t> picture = pattern(256, 256);
+    texture.writePixels(picture.data(), 256, 256);
+    EXPECT_EQ(texture.storageWidth, 256);
+    EXPECT_EQ(texture.uScale, 1.0f);
+    EXPECT_EQ(texture.vScale, 1.0f);
     const std::uint8_t* back = texture.readPixels();
-    EXPECT_EQ(std::vector<std::uint8_t>(back, back + large.size()), large);
+    EXPECT_EQ(std::vector<std::uint8_t>(back, back + picture.size()), picture);
+    EXPECT_EQ(storageOf(texture), picture);
 }
 
-TEST_F(ImageTextureTest, UploadsWithoutTexelsOrWithNegativeSizesAreRefused)
+// No texels or a negative size: refused. A zero size rewrites the texels at
+// the size already held.
+TEST_F(ImageTextureTest, BadUploadsAreRefusedAndZeroSizeKeepsTheSize)
 {
     ImageTexture texture;
-    const std::vector<std::uint8_t> picture = pattern(4, 4);
-    texture.writePixels(picture.data(), 4, 4);
+    std::vector<std::uint8_t> picture = pattern(100, 50);
+    texture.writePixels(picture.data(), 100, 50);
     texture.writePixels(nullptr, 16, 16);
     texture.writePixels(picture.data(), -4, 4);
-    EXPECT_EQ(texture.width, 4);
-    EXPECT_EQ(texture.height, 4);
+    picture[0] = 42;
+    texture.writePixels(picture.data(), 0, 0);
+    EXPECT_EQ(texture.width, 100);
+    EXPECT_EQ(texture.height, 50);
+    EXPECT_EQ(texture.readPixels()[0], 42);
 }
 
 TEST_F(ImageTextureTest, EveryUploadSetsLinearFiltersInTheUploadingContext)
@@ -129,14 +114,11 @@ TEST_F(ImageTextureTest, ConstructionAndUploadLeaveEnablesAndBindingAlone)
     ImageTexture texture;
     const std::vector<std::uint8_t> picture = pattern(4, 4);
     texture.writePixels(picture.data(), 4, 4);
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(boundTexture(), 0u);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     texture.readPixels();  // leaves texturing on and the texture bound
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned>(bound), texture.textureName);
+    EXPECT_EQ(boundTexture(), texture.textureName);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     glDisable(GL_TEXTURE_2D);
 }

@@ -34,11 +34,7 @@ void drawAndComposite(RenderTexture& target, float shade)
 {
     target.makeCurrent();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoPixels();
     glColor4f(shade, 0, 0, 1);
     glRectf(0, 0, 1024, 10);
     glColor4f(0, 0, shade, 1);

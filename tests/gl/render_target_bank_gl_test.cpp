@@ -13,11 +13,7 @@ using RenderTargetBankTest = ShowGlTest;
 void fillBottomRows(RenderTexture& target, int rows, float r, float g, float b, float a)
 {
     target.makeCurrent();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoPixels();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor4f(r, g, b, a);
@@ -145,9 +141,7 @@ TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTextu
     renderTargets.clearAll();      // the release of target i runs in target i - 1's context
     for (int k = 0; k < 4; ++k) {
         renderTargets.target(k).makeCurrent();
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<unsigned>(bound), renderTargets.target(k + 1).textureName) << "target " << k;
+        EXPECT_EQ(boundTexture(), renderTargets.target(k + 1).textureName) << "target " << k;
     }
     mainWindow.makeCurrent();
 }

@@ -14,15 +14,6 @@ namespace {
 
 using RenderTextureTest = ShowGlTest;
 
-void orthoPixels()
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 void quad(float x0, float y0, float x1, float y1, float z = 0)
 {
     glBegin(GL_QUADS);
@@ -33,30 +24,20 @@ void quad(float x0, float y0, float x1, float y1, float z = 0)
     glEnd();
 }
 
-// Width of level 0 of the texture `name` in the current context: 0 when the
-// name holds no picture there.
-GLint pictureWidthOf(unsigned name)
-{
-    glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
-
 TEST_F(RenderTextureTest, TexturesExistOnlyInTheContextThatUploadedThem)
 {
     ImageTexture portrait;  // named in the window's context, like start-up's
     const std::vector<std::uint8_t> picture(16 * 16 * 4, 200);
     renderTargets.target(3).makeCurrent();
     portrait.writePixels(picture.data(), 16, 16);
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 16);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
 
     renderTargets.target(2).makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 0);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
     mainWindow.makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 0);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
     renderTargets.target(3).makeCurrent();
-    EXPECT_EQ(pictureWidthOf(portrait.textureName), 16);
+    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
     mainWindow.makeCurrent();
 }
 
@@ -92,19 +73,6 @@ TEST_F(RenderTextureTest, EachTargetKeepsItsOwnStateFromOneMakeCurrentToTheNext)
     mainWindow.makeCurrent();
 }
 
-TEST_F(RenderTextureTest, MakeCurrentGivesTheLowerLeftViewportOfTheStorage)
-{
-    RenderTexture& target = renderTargets.target(2);
-    target.makeCurrent();
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 1024);
-    EXPECT_EQ(viewport[3], 768);
-    mainWindow.makeCurrent();
-}
-
 TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
 {
     RenderTexture& target = renderTargets.target(2);
@@ -112,6 +80,12 @@ TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
     EXPECT_EQ(target.vScale, 0.75f);
     renderTargets.clearAll();
     target.makeCurrent();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);  // the lower left of the storage
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
     orthoPixels();
     glColor4f(1, 0, 0, 1);
     quad(0, 0, 1024, 1);      // the bottom row
@@ -192,16 +166,13 @@ TEST_F(RenderTextureTest, MakeCurrentReleasesTheBindingInTheContextCurrentThen)
     EXPECT_FALSE(target.boundAsTexture);
     EXPECT_TRUE(target.isCurrent);
     renderTargets.target(0).makeCurrent();
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<unsigned>(bound), target.textureName);
+    EXPECT_EQ(boundTexture(), target.textureName);
 
     // A target that is not bound releases nothing: the binding stays put.
     glBindTexture(GL_TEXTURE_2D, 0);
     target.makeCurrent();
     renderTargets.target(0).makeCurrent();
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(boundTexture(), 0u);
     mainWindow.makeCurrent();
 }
 

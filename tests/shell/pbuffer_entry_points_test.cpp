@@ -62,38 +62,23 @@ TEST(PbufferEntryPoints, NoExtensionStringEntryPointStopsAtOnce)
     for (EntryPoint entry : table) EXPECT_EQ(entry, nullptr);
 }
 
+// The substring rules themselves are tested with hasExtension; here only
+// that the table uses them and stops after the string's own entry point.
 TEST(PbufferEntryPoints, PbufferExtensionMustBeAdvertised)
 {
-    for (const char* extensions : {"", "WGL_ARB_render_texture WGL_ARB_pixel_format", "WGL_ARB_pbuffe",
-                                   "wgl_arb_pbuffer", "WGL_ARB_ pbuffer"}) {
+    for (const char* extensions : {"", "WGL_ARB_render_texture WGL_ARB_pixel_format", static_cast<const char*>(nullptr)}) {
         FakeDriver driver;
-        driver.extensions = extensions;
+        driver.nullExtensions = extensions == nullptr;
+        driver.extensions = extensions ? extensions : "WGL_ARB_pbuffer";
         PbufferEntryPoints table{};
-        EXPECT_FALSE(driver.run(table)) << '"' << extensions << '"';
-        EXPECT_EQ(driver.fetched.size(), 1u) << '"' << extensions << '"';
+        EXPECT_FALSE(driver.run(table)) << (extensions ? extensions : "null");
+        EXPECT_EQ(driver.fetched.size(), 1u);
     }
-}
-
-TEST(PbufferEntryPoints, NullExtensionStringCountsAsEmpty)
-{
     FakeDriver driver;
-    driver.nullExtensions = true;
+    driver.extensions = "WGL_ARB_pbuffer_extended";
     PbufferEntryPoints table{};
-    EXPECT_FALSE(driver.run(table));
-    EXPECT_EQ(driver.fetched.size(), 1u);
-}
-
-TEST(PbufferEntryPoints, ExtensionFoundAnywhereAsPlainSubstring)
-{
-    for (const char* extensions : {"WGL_ARB_pbuffer", "WGL_ARB_extensions_string WGL_ARB_pbuffer",
-                                   "WGL_ARB_pbuffer WGL_ARB_render_texture", "WGL_ARB_pbuffer_extended",
-                                   "XWGL_ARB_pbuffer"}) {
-        FakeDriver driver;
-        driver.extensions = extensions;
-        PbufferEntryPoints table{};
-        EXPECT_TRUE(driver.run(table)) << '"' << extensions << '"';
-        EXPECT_EQ(driver.fetched, allNames()) << '"' << extensions << '"';
-    }
+    EXPECT_TRUE(driver.run(table));
+    EXPECT_EQ(driver.fetched, allNames());
 }
 
 TEST(PbufferEntryPoints, EachRenderTextureEntryPointIsRequiredYetFetchingGoesOn)

@@ -147,18 +147,4 @@ TEST_F(ScheduleTest, AppendPastCapacityIsRefusedAndAnEmptyListDoesNothing)
     EXPECT_EQ(calls[1].mode, 1);
 }
 
-TEST_F(ScheduleTest, ProgressIsRoundedLocalTimeOverTheWindowLength)
-{
-    Clock show;
-    SceneList list(&show, 1);
-    list.append(SceneEntry(record<1>, 55.0f, 100.0f, 0));
-    at(77777);
-    list.runAll();
-    ASSERT_EQ(calls.size(), 1u);
-    const double t = 77777.0 * static_cast<double>(0.001f);
-    const float localTime = static_cast<float>(t - 55.0);
-    EXPECT_EQ(calls[0].localTime, localTime);
-    EXPECT_EQ(calls[0].progress, static_cast<float>(localTime / 45.0));
-}
-
 }  // namespace

@@ -11,6 +11,8 @@
 #include <functional>
 #include <vector>
 
+#include "effects/generator_steps.h"
+#include "gl/gl_fixture.h"
 #include "platform/sdl/window_options.h"
 #include "shell/fake_counter.h"
 #include "shell/frame_loop.h"
@@ -49,23 +51,6 @@ bool startShow(const std::function<void(const fs::path&)>& change = {})
 
 constexpr const char* needsOwnProcess = "needs a process of its own and a headless window";
 
-// Width of level 0 of the texture `name` holds in the current context; 0
-// for a name that has no picture there.
-int levelWidth(unsigned int name)
-{
-    glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    return width;
-}
-
-GLint boundTexture()
-{
-    GLint name = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return name;
-}
-
 // The context selector: -1 the window, 0..4 a target.
 void useContext(int k)
 {
@@ -81,19 +66,19 @@ TEST(StartUp, PicturesLiveOnlyInTheContextOfTheTargetThatDrawsThem)
 
     // Left behind: target 4's context current, texturing on, the last tile
     // bound; in target 3's the last portrait.
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(tileTextures[2].textureName));
+    EXPECT_EQ(test::boundTexture(), tileTextures[2].textureName);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     useContext(3);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(portraitTextures[5].textureName));
+    EXPECT_EQ(test::boundTexture(), portraitTextures[5].textureName);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
     for (int context = -1; context < 5; ++context) {
         useContext(context);
         for (int k = 0; k < portraitCount; ++k)
-            EXPECT_EQ(levelWidth(portraitTextures[k].textureName), context == 3 ? 64 : 0)
+            EXPECT_EQ(test::textureWidthIn(portraitTextures[k].textureName), context == 3 ? 64 : 0)
                 << "portrait " << k << " in context " << context;
         for (int k = 0; k < tileCount; ++k)
-            EXPECT_EQ(levelWidth(tileTextures[k].textureName), context == 4 ? 32 : 0)
+            EXPECT_EQ(test::textureWidthIn(tileTextures[k].textureName), context == 4 ? 32 : 0)
                 << "tile " << k << " in context " << context;
     }
 }
@@ -142,22 +127,14 @@ TEST(StartUp, MissingOrCorruptPicturesAreNamedAndTheShowGoesOn)
     EXPECT_EQ(tileTextures[1].width, 32);
     // The failed last tile still leaves texturing on with it bound, as the
     // scenes expect from a successful start-up.
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(tileTextures[2].textureName));
+    EXPECT_EQ(test::boundTexture(), tileTextures[2].textureName);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     useContext(4);
-    EXPECT_EQ(levelWidth(tileTextures[2].textureName), 0);
+    EXPECT_EQ(test::textureWidthIn(tileTextures[2].textureName), 0);
 
     showClock.restart();
     for (int frame = 0; frame < 3; ++frame) frameStep();
     EXPECT_TRUE(mainWindow.running);
-}
-
-// The generator from seed 1, independently of the show's.
-int nthValueFromSeedOne(std::int64_t n)
-{
-    std::uint32_t state = 1;
-    for (std::int64_t i = 0; i < n; ++i) state = state * 214013u + 2531011u;
-    return static_cast<int>((state >> 16) & 0x7FFF);
 }
 
 std::vector<int> firstDraws;
@@ -175,7 +152,7 @@ TEST(StartUp, FirstSceneDrawIsThe262145thValueOfTheGenerator)
     showClock.restart();
     frameStep();
     ASSERT_EQ(firstDraws.size(), 1u);
-    EXPECT_EQ(firstDraws[0], nthValueFromSeedOne(262145));
+    EXPECT_EQ(firstDraws[0], testing::nextValue(testing::stateAfter(1, 262144)));  // from seed 1
 }
 
 struct FrameProbe {
@@ -190,24 +167,13 @@ void whiteSquareRoutine(float, float, bool, std::int32_t)
     ++probe.calls;
     probe.opacityOfTarget1 = renderTargets.target(1).opacity;
     renderTargets.target(2).makeCurrent();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 0, 768, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    test::orthoPixels();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
     glRectf(0, 0, 100, 100);
     testing::fakeMilliseconds += 7;
-}
-
-std::uint8_t windowRed(int x, int yFromTop)
-{
-    std::uint8_t p[4] = {};
-    glReadPixels(x, mainWindow.height - 1 - yFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return p[0];
 }
 
 TEST(FrameStep, ClearsDrawsCompositesThenRestartsTheFrameClockAndEndsAfter120Seconds)
@@ -233,8 +199,8 @@ TEST(FrameStep, ClearsDrawsCompositesThenRestartsTheFrameClockAndEndsAfter120Sec
     EXPECT_EQ(probe.calls, 1);
     EXPECT_FLOAT_EQ(probe.opacityOfTarget1, 0.3f);
     // Target row 0 runs along the window's top: the square is top-left.
-    EXPECT_EQ(windowRed(50, 50), 255);
-    EXPECT_EQ(windowRed(500, 500), 0);
+    EXPECT_EQ(test::windowPixelFromTop(50, 50)[0], 255);
+    EXPECT_EQ(test::windowPixelFromTop(500, 500)[0], 0);
     // Restarted after the routine's 7 ms: nothing has elapsed since.
     EXPECT_FLOAT_EQ(frameClock.lastSample, 0.007f);
     EXPECT_NEAR(frameClock.elapsed(), 0.0, 1e-6);

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-
 #include "decoded_mp3.h"
 #include "sound/arrangement.h"
 #include "sound/mp3_file.h"
@@ -45,30 +42,6 @@ TEST(Music, SectionsCoverTheShowInOrder)
         EXPECT_EQ(list[i].start, list[i - 1].end) << list[i].name;
 }
 
-TEST(Music, TheBeatFollowsTheScenes)
-{
-    const Score score = arrangeSong();
-    const auto kickAt = [&](double t) {
-        return std::any_of(score.begin(), score.end(), [&](const Note& n) {
-            return n.instrument == Instrument::kick && std::abs(n.time - t) < 1e-6;
-        });
-    };
-    const auto kicksBetween = [&](double from, double to) {
-        return std::count_if(score.begin(), score.end(), [&](const Note& n) {
-            return n.instrument == Instrument::kick && n.time >= from && n.time < to;
-        });
-    };
-    // The beat lands with the tile wall, the swarm, the tree and the last swarm.
-    for (double t : {15.0, 25.0, 55.0, 103.0})
-        EXPECT_TRUE(kickAt(t)) << t;
-    // No beat in the intro, the break or the build after the tile wall returns.
-    EXPECT_EQ(kicksBetween(0.0, 15.0), 0);
-    EXPECT_EQ(kicksBetween(50.0, 55.0), 0);
-    EXPECT_EQ(kicksBetween(100.0, 103.0), 0);
-    // Four to the floor at the tempo in between.
-    EXPECT_EQ(kicksBetween(25.0, 50.0), 55);
-}
-
 class ShippedMusic : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { decoded = new reference::DecodedMp3(reference::decodeMp3(shippedMusic)); }
@@ -77,18 +50,13 @@ protected:
 };
 reference::DecodedMp3* ShippedMusic::decoded = nullptr;
 
-TEST_F(ShippedMusic, DecodesAsTwoMinutesOf44kHzStereo)
+TEST_F(ShippedMusic, DecodesAsTwoMinutesOf44kHzStereoPeakingBelowFullScale)
 {
     ASSERT_EQ(decoded->error, "");
     EXPECT_EQ(decoded->rate, sampleRate);
     EXPECT_EQ(decoded->channels, 2);
     const double seconds = static_cast<double>(decoded->audio.frames()) / sampleRate;
     EXPECT_NEAR(seconds, songLength, 0.5);
-}
-
-TEST_F(ShippedMusic, PeaksStayBelowFullScaleAndTheMixIsLoudEnough)
-{
-    ASSERT_EQ(decoded->error, "");
     const SongLevels whole = measure(decoded->audio);
     EXPECT_LT(whole.peakDb, -0.5);
     EXPECT_GT(whole.rmsDb, -20.0);

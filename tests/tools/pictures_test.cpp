@@ -62,12 +62,7 @@ void expectBaseline420(const DecodedJpeg& d, int width, int height, const std::s
     }
 }
 
-TEST(Pictures, DrawingAndEncodingTwiceGivesTheSameBytes)
-{
-    EXPECT_EQ(encodeJpeg(drawPortrait(portraitStyle(2))), encodeJpeg(drawPortrait(portraitStyle(2))));
-    EXPECT_EQ(encodeJpeg(drawTile(1)), encodeJpeg(drawTile(1)));
-}
-
+// Byte equality with a fresh drawing also proves the drawing deterministic.
 TEST(Pictures, ShippedFilesAreWhatTheGeneratorMakesNow)
 {
     for (int i = 0; i < portraitCount; ++i)

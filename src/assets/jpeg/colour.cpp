@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "assets/jpeg/colour_avx2.h"
+#include "assets/jpeg/vector_path.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -163,6 +166,17 @@ std::int32_t yCbCrSixteens(const std::uint8_t* luma, const std::uint8_t* blues, 
     return x;
 }
 
+// yCbCrSixteens, in AVX2 where the decoder may use it.
+std::int32_t widestSixteens(const std::uint8_t* luma, const std::uint8_t* blues, const std::uint8_t* reds, bool halfWidth,
+                            std::int32_t width, std::uint8_t* rgba, const std::uint8_t* secondLuma = nullptr,
+                            std::uint8_t* secondRgba = nullptr)
+{
+#ifdef QELO_JPEG_HAS_AVX2
+    if (vectorPath() == VectorPath::avx2) return yCbCrSixteensAvx2(luma, blues, reds, halfWidth, width, rgba, secondLuma, secondRgba);
+#endif
+    return yCbCrSixteens(luma, blues, reds, halfWidth, width, rgba, secondLuma, secondRgba);
+}
+
 #endif
 
 }  // namespace
@@ -189,7 +203,7 @@ void yCbCrRow(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr
         const int shift = cb.hr - 1;
         std::int32_t x = 0;
 #if defined(__SSE2__) || defined(_M_X64)
-        x = yCbCrSixteens(luma, blues, reds, shift == 1, width, rgba);
+        x = widestSixteens(luma, blues, reds, shift == 1, width, rgba);
         rgba += 4 * static_cast<std::int64_t>(x);
 #endif
         for (; x < width; ++x, rgba += 4) {
@@ -213,7 +227,7 @@ void yCbCrRowPair(const SamplePlane& y, const SamplePlane& cb, const SamplePlane
 #if defined(__SSE2__) || defined(_M_X64)
     if (cb.hr == 2 && cr.hr == 2 && cb.vr == 2 && cr.vr == 2 && row % 2 == 0) {
         const std::uint8_t* luma = y.samples + row * y.stride;
-        done = yCbCrSixteens(luma, cb.samples + (row / 2) * cb.stride, cr.samples + (row / 2) * cr.stride, true, width, rgba,
+        done = widestSixteens(luma, cb.samples + (row / 2) * cb.stride, cr.samples + (row / 2) * cr.stride, true, width, rgba,
                              luma + y.stride, nextRgba);
     }
 #endif

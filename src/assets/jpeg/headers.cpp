@@ -1,5 +1,7 @@
 #include "assets/jpeg/headers.h"
 
+#include <array>
+
 namespace qelo::jpeg {
 namespace {
 
@@ -105,18 +107,27 @@ const char* readQuantTables(JpegHeaders& headers, ByteReader& in, std::int32_t l
 const char* readScan(JpegHeaders& headers, ByteReader& in)
 {
     if (!headers.frameSeen) return "scan before frame header";
+    // Only the first scan is decoded, so it must hold every frame component:
+    // a frame split over several scans (non-interleaved components) would
+    // otherwise decode one component's data as all of them and yield a wrong
+    // picture. Each named component must be in the frame, and named once.
     const std::int32_t selectors = in.byte();
+    if (in.overran) return truncated;
+    std::array<bool, 3> named{};
     for (std::int32_t j = 0; j < selectors; ++j) {
         const std::int32_t id = in.byte();
         const std::int32_t tables = in.byte();
         if (in.overran) return truncated;
         if ((tables >> 4) > 3 || (tables & 15) > 3) return "bad Huffman table id";
-        for (std::int32_t c = 0; c < headers.componentCount; ++c) {
-            if (headers.components[c].id != id) continue;
-            headers.components[c].dcTable = tables >> 4;
-            headers.components[c].acTable = tables & 15;
-        }
+        std::int32_t c = 0;
+        while (c < headers.componentCount && headers.components[c].id != id) ++c;
+        if (c == headers.componentCount) return "scan names a component not in the frame";
+        if (named[c]) return "scan names a component twice";
+        named[c] = true;
+        headers.components[c].dcTable = tables >> 4;
+        headers.components[c].acTable = tables & 15;
     }
+    if (selectors != headers.componentCount) return "non-interleaved scans are not supported";
     headers.scanStart = in.byte();
     headers.scanEnd = in.byte();
     const std::int32_t approximation = in.byte();

@@ -14,8 +14,8 @@ struct FrameComponent {
     std::int32_t h = 0;           // horizontal sampling factor, 1..4
     std::int32_t v = 0;           // vertical sampling factor, 1..4
     std::int32_t quantTable = 0;  // Tq, 0..3
-    std::int32_t dcTable = 0;     // Td of the scan header; 0 if the scan does not name the component
-    std::int32_t acTable = 0;     // Ta, likewise
+    std::int32_t dcTable = 0;     // Td of the scan header
+    std::int32_t acTable = 0;     // Ta of the scan header
 };
 
 struct QuantTable {

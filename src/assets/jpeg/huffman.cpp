@@ -9,14 +9,18 @@ std::int32_t symbolCount(const HuffmanTable& table)
     return total;
 }
 
-HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table)
+void buildHuffmanDecoder(HuffmanDecoder& decoder, const HuffmanTable& table, TableClass tableClass)
 {
-    HuffmanDecoder decoder;
     decoder.values = table.values;
+    decoder.firstCode.fill(0);
+    decoder.count.fill(0);
+    decoder.firstIndex.fill(0);
+    decoder.fast.fill(0);
+    if (tableClass == TableClass::ac) decoder.fastAc.fill(0);
     if (symbolCount(table) == 0) {
         const std::uint16_t bitZeroIsSymbolZero = 1 << 8;
         for (std::size_t i = 0; i < decoder.fast.size() / 2; ++i) decoder.fast[i] = bitZeroIsSymbolZero;
-        return decoder;
+        return;
     }
 
     // Annex C code assignment. An over-full BITS list makes codes outgrow
@@ -45,11 +49,16 @@ HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table)
         index += n;
     }
 
+    if (tableClass == TableClass::dc) return;
     constexpr int bits = HuffmanDecoder::fastBits;
     for (std::int32_t next = 0; next < (1 << bits); ++next) {
         const std::int32_t entry = decoder.fast[next];
-        if (entry == 0 || (entry & 0xFF) == 0) continue;
+        if (entry == 0) continue;
         const std::int32_t length = entry >> 8;
+        if ((entry & 0xFF) == 0) {
+            decoder.fastAc[next] = HuffmanDecoder::endOfBlockRun << 8 | length;
+            continue;
+        }
         const std::int32_t size = entry & 15;
         if (length + size > bits) continue;
         std::int32_t value = 0;
@@ -59,7 +68,6 @@ HuffmanDecoder makeHuffmanDecoder(const HuffmanTable& table)
         }
         decoder.fastAc[next] = value * 65536 + ((entry & 0xF0) << 4) + length + size;
     }
-    return decoder;
 }
 
 }  // namespace qelo::jpeg

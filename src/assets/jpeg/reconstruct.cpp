@@ -1,5 +1,7 @@
 #include "assets/jpeg/reconstruct.h"
 
+#include "assets/jpeg/vector_path.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -257,5 +259,13 @@ void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequanti
 }
 
 #endif
+
+BlockReconstructor blockReconstructor()
+{
+#ifdef QELO_JPEG_HAS_AVX2
+    if (vectorPath() == VectorPath::avx2) return reconstructBlockAvx2;
+#endif
+    return reconstructBlock;
+}
 
 }  // namespace qelo::jpeg

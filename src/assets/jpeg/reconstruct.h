@@ -47,9 +47,18 @@ inline std::uint8_t sampleFrom(float eightTimes)
 // The coefficients are left all zero, ready for the next block.
 void reconstructBlock(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
                       std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride);
+// The same with AVX2, for processors that have it (see vector_path.h).
+void reconstructBlockAvx2(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
+                          std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride);
 // The same, one value at a time: what reconstructBlock does where SSE2 is
 // missing, and what its vector form must match bit for bit.
 void reconstructBlockPortable(std::array<std::int32_t, 64>& coefficients, const Dequantiser& dequantiser, std::uint32_t columnsUsed,
                               std::uint32_t columnsWithAc, std::uint8_t* out, std::int32_t stride);
+
+using BlockReconstructor = void (*)(std::array<std::int32_t, 64>&, const Dequantiser&, std::uint32_t, std::uint32_t, std::uint8_t*,
+                                   std::int32_t);
+
+// reconstructBlock, or its AVX2 form when the decoder may use AVX2.
+BlockReconstructor blockReconstructor();
 
 }  // namespace qelo::jpeg

@@ -25,6 +25,7 @@ struct ComponentPlan {
     const HuffmanDecoder* dc = nullptr;
     const HuffmanDecoder* ac = nullptr;
     Dequantiser dequantiser;
+    BlockReconstructor reconstruct = reconstructBlock;
 };
 
 // The next symbol, or -1 when the bits match no code within 16 bits. At
@@ -71,10 +72,31 @@ constexpr std::array<std::uint32_t, 64> columnMasks()
 }
 constexpr std::array<std::uint32_t, 64> columnMask = columnMasks();
 
-// Decodes one block of component c and writes its samples at `out`.
-// `coefficients` (natural order) are all zero on entry and on return.
+// A block whose coefficients are decoded but not yet transformed.
+struct PendingBlock {
+    std::array<std::int32_t, 64>* coefficients = nullptr;  // null when there is none
+    const ComponentPlan* plan = nullptr;
+    std::uint32_t columnsUsed = 0;
+    std::uint32_t columnsWithAc = 0;
+    std::uint8_t* out = nullptr;
+};
+
+// Transforms the pending block, if any, into its samples; its coefficients
+// are all zero again afterwards.
+inline void finish(PendingBlock& pending)
+{
+    if (pending.coefficients == nullptr) return;
+    const ComponentPlan& plan = *pending.plan;
+    plan.reconstruct(*pending.coefficients, plan.dequantiser, pending.columnsUsed, pending.columnsWithAc, pending.out, plan.stride);
+    pending.coefficients = nullptr;
+}
+
+// Decodes one block of component c, whose samples go to `out`. A block of
+// only a DC value is written at once; any other is left in `coefficients`
+// (natural order, all zero on entry) and described in `decoded`, for the
+// caller to finish.
 const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c, std::array<std::uint32_t, 3>& predictors,
-                        std::array<std::int32_t, 64>& coefficients, std::uint8_t* out)
+                        std::array<std::int32_t, 64>& coefficients, std::uint8_t* out, PendingBlock& decoded)
 {
     in.ensure(32);
     const std::int32_t dcSymbol = decodeSymbol(in, *plan.dc);
@@ -103,7 +125,10 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
             k += rs >> 4;
             value = receiveExtend(in, rs & 15);
         }
-        if (k > 63) return "coefficient run past the end of a block";
+        if (k > 63) {
+            if (k >= HuffmanDecoder::endOfBlockRun) break;  // end of block, from the whole-coefficient table
+            return "coefficient run past the end of a block";
+        }
         if (value != 0) {
             coefficients[naturalOrder[k]] = value;
             columns |= columnMask[k];
@@ -118,7 +143,7 @@ const char* decodeBlock(BitReader& in, const ComponentPlan& plan, std::int32_t c
         return nullptr;
     }
     coefficients[0] = dc;
-    reconstructBlock(coefficients, plan.dequantiser, (columns & 0xFF) | 1u, columns >> 8, out, plan.stride);
+    decoded = {&coefficients, &plan, (columns & 0xFF) | 1u, columns >> 8, out};
     return nullptr;
 }
 
@@ -134,10 +159,12 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
     const std::int32_t mcusAcross = (headers.width + 8 * hMax - 1) / (8 * hMax);
     const std::int32_t mcusDown = (headers.height + 8 * vMax - 1) / (8 * vMax);
 
+    // Only the tables the scan uses are built (and only they are read).
     std::array<HuffmanDecoder, 4> dcDecoders;
     std::array<HuffmanDecoder, 4> acDecoders;
     std::array<bool, 4> dcBuilt{}, acBuilt{};
     std::array<ComponentPlan, 3> plans;
+    const BlockReconstructor reconstruct = blockReconstructor();
     for (std::int32_t c = 0; c < count; ++c) {
         const FrameComponent& component = headers.components[c];
         ComponentPlan& plan = plans[c];
@@ -147,16 +174,24 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
         plan.vr = vMax / plan.v;
         plan.stride = mcusAcross * 8 * plan.h;
         plan.band.resize(static_cast<std::size_t>(plan.stride) * 8 * plan.v);
-        if (!dcBuilt[component.dcTable]) dcDecoders[component.dcTable] = makeHuffmanDecoder(headers.dcTables[component.dcTable]);
-        if (!acBuilt[component.acTable]) acDecoders[component.acTable] = makeHuffmanDecoder(headers.acTables[component.acTable]);
+        if (!dcBuilt[component.dcTable]) buildHuffmanDecoder(dcDecoders[component.dcTable], headers.dcTables[component.dcTable], TableClass::dc);
+        if (!acBuilt[component.acTable]) buildHuffmanDecoder(acDecoders[component.acTable], headers.acTables[component.acTable], TableClass::ac);
         dcBuilt[component.dcTable] = acBuilt[component.acTable] = true;
         plan.dc = &dcDecoders[component.dcTable];
         plan.ac = &acDecoders[component.acTable];
         plan.dequantiser = makeDequantiser(headers.quantTables[component.quantTable].values);
+        plan.reconstruct = reconstruct;
     }
 
     BitReader in(bytes, size, headers.entropyStart);
-    alignas(16) std::array<std::int32_t, 64> coefficients{};
+    // Each block is transformed only after the next one is decoded: the
+    // transform reads the coefficients eight at a time, and reading them
+    // straight after the decoder's single stores would stall until those
+    // reach the cache. Two buffers, so the next block can be decoded while
+    // one waits.
+    alignas(32) std::array<std::array<std::int32_t, 64>, 2> coefficients{};
+    int freeBuffer = 0;
+    PendingBlock pending;
     std::array<std::uint32_t, 3> predictors{};
     std::int64_t mcusDecoded = 0;
     const std::int64_t rowBytes = std::int64_t{headers.width} * 4;
@@ -167,7 +202,14 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
                 for (std::int32_t br = 0; br < plan.v; ++br) {
                     for (std::int32_t bc = 0; bc < plan.h; ++bc) {
                         std::uint8_t* out = plan.band.data() + std::int64_t{8 * br} * plan.stride + 8 * (mcu * plan.h + bc);
-                        if (const char* error = decodeBlock(in, plan, c, predictors, coefficients, out)) return error;
+                        PendingBlock decoded;
+                        if (const char* error = decodeBlock(in, plan, c, predictors, coefficients[freeBuffer], out, decoded))
+                            return error;
+                        finish(pending);
+                        if (decoded.coefficients != nullptr) {
+                            pending = decoded;
+                            freeBuffer ^= 1;
+                        }
                     }
                 }
             }
@@ -176,6 +218,7 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
             ++mcusDecoded;
             if (headers.restartInterval > 0 && mcusDecoded % headers.restartInterval == 0) in.alignToByte();
         }
+        finish(pending);
         if (in.overran()) return "truncated file";
 
         const std::int32_t top = mcuRow * 8 * vMax;

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "assets/jpeg/decoder.h"
@@ -230,6 +232,57 @@ TEST(JpegConformance, ApplicationAndCommentSegments)
     options.markers = {{0xE1, Bytes(200, 0xAB)}, {0xFE, {'q', 'e', 'l', 'o', 0xFF, 0xD9}}, {0xEF, Bytes(3, 0xFF)},
                        {0xFE, {}}};
     expectClose(encodeWithLibjpeg(photoLike(40, 24, 3, 60), options), "APPn and COM");
+}
+
+TEST(JpegConformance, ComponentsInSeparateScansAreRefused)
+{
+    // A sequential frame whose components come one scan each: libjpeg
+    // decodes it; qelo decodes one scan only, so it must refuse the file
+    // rather than deliver a picture made from the first component's data.
+    EncodeOptions options = sampling(2, 2);
+    options.separateScans = true;
+    const Bytes jpeg = encodeWithLibjpeg(photoLike(48, 32, 3, 80), options);
+    // Markers never occur inside entropy data (an FF there is stuffed).
+    const auto markers = [&jpeg](std::uint8_t code) {
+        int n = 0;
+        for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) n += jpeg[i] == 0xFF && jpeg[i + 1] == code;
+        return n;
+    };
+    ASSERT_EQ(markers(0xC0), 1);
+    ASSERT_EQ(markers(0xDA), 3);
+    Rgba theirs;
+    ASSERT_TRUE(decodeWithLibjpeg(jpeg, theirs));
+    PixelSink sink;
+    const DecodeResult result = decode(sink, jpeg.data(), static_cast<std::int32_t>(jpeg.size()));
+    ASSERT_FALSE(result);
+    EXPECT_STREQ(result.error, "non-interleaved scans are not supported");
+    EXPECT_EQ(sink.writes, 0);
+}
+
+TEST(JpegConformance, ShippedPictures)
+{
+    // The show's own pictures, as committed in data/: portraits 256 x 512,
+    // tiles 256 x 256, all 4:2:0 colour.
+    const std::string directory = std::string(QELO_DATA_DIR) + "/grafiikkaa/";
+    const std::pair<std::string, int> pictures[] = {{"ihminen1", 512}, {"ihminen2", 512}, {"ihminen3", 512}, {"ihminen4", 512},
+                                                    {"ihminen5", 512}, {"tile1", 256},    {"tile2", 256},    {"tile3", 256}};
+    const std::uint8_t sof0[] = {0xFF, 0xC0};
+    for (const auto& [name, height] : pictures) {
+        const std::string path = directory + name + ".jpg";
+        std::ifstream file(path, std::ios::binary);
+        ASSERT_TRUE(file) << path;
+        const Bytes jpeg((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        // SOF0 of three components, the first sampled 2 x 2.
+        const auto sof = std::search(jpeg.begin(), jpeg.end(), std::begin(sof0), std::end(sof0));
+        ASSERT_LT(sof + 12, jpeg.end()) << path;
+        EXPECT_EQ(sof[9], 3) << path;
+        EXPECT_EQ(sof[11], 0x22) << path;
+        expectClose(jpeg, path);
+        PixelSink sink;
+        ASSERT_TRUE(decode(sink, jpeg.data(), static_cast<std::int32_t>(jpeg.size()))) << path;
+        EXPECT_EQ(sink.width, 256) << path;
+        EXPECT_EQ(sink.height, height) << path;
+    }
 }
 
 }  // namespace

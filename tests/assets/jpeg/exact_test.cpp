@@ -235,23 +235,5 @@ TEST(JpegExact, SegmentsTheDecoderDoesNotUseArePassedOver)
     EXPECT_EQ(withSegments.at(0, 0)[0], 178);
 }
 
-TEST(JpegExact, EveryPixelOfAnOddSizedColourPictureIsWritten)
-{
-    // 23 x 11 at 4:2:0: two MCUs across, one down; the picture is uniform, so
-    // any pixel left unwritten (or written from the padding) would show.
-    BuiltPicture picture;
-    picture.width = 23;
-    picture.height = 11;
-    picture.quant[0] = flatQuant(8);
-    picture.components = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
-    for (int mcu = 0; mcu < 2; ++mcu)
-        for (const int d : {-28, -28, -28, -28, 20, -20}) picture.blocks.push_back(dcBlock(d));
-    const PixelSink sink = decodeOrFail(build(picture));
-    ASSERT_EQ(sink.pixels.size(), 23u * 11 * 4);
-    const std::array<int, 4> first = rgbaAt(sink, 0, 0);
-    for (int y = 0; y < 11; ++y)
-        for (int x = 0; x < 23; ++x) ASSERT_EQ(rgbaAt(sink, x, y), first) << x << "," << y;
-}
-
 }  // namespace
 }  // namespace qelo::jpegtest

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -77,6 +78,18 @@ Bytes encodeWithLibjpeg(const Image& image, const EncodeOptions& options)
     if (image.channels == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;
+    }
+    std::vector<jpeg_scan_info> scans;
+    if (options.separateScans) {
+        for (int c = 0; c < info.num_components; ++c) {
+            jpeg_scan_info scan{};
+            scan.comps_in_scan = 1;
+            scan.component_index[0] = c;
+            scan.Se = 63;
+            scans.push_back(scan);
+        }
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
     }
     info.restart_interval = static_cast<unsigned int>(options.restartInterval);
     info.restart_in_rows = options.restartRows;

@@ -26,6 +26,7 @@ struct EncodeOptions {
     int restartInterval = 0;    // MCUs
     int restartRows = 0;        // MCU rows; used when restartInterval is 0
     std::vector<std::pair<int, Bytes>> markers;  // APPn / COM written after the JFIF header
+    bool separateScans = false; // one scan per component (non-interleaved), still SOF0
 };
 
 // A photo-like picture: smooth gradients and waves, hard edges, and grain:

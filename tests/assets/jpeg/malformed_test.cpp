@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "assets/jpeg/decoder.h"
 #include "jpeg_builder.h"
@@ -153,6 +154,46 @@ TEST(JpegMalformed, SegmentLengthsAndOrder)
     Bytes reordered(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(sof));
     reordered.insert(reordered.end(), valid.begin() + static_cast<std::ptrdiff_t>(sofEnd), valid.end());
     expectRefused(reordered, "scan before frame");
+}
+
+// The stream with its scan header naming the components `ids` (in that
+// order, each with tables 0) instead of every frame component.
+Bytes withScanComponents(const Bytes& valid, const std::vector<std::uint8_t>& ids)
+{
+    const std::size_t sos = markerAt(valid, 0xDA);
+    const std::size_t oldLength = std::size_t{valid[sos + 2]} << 8 | valid[sos + 3];
+    Bytes header = {static_cast<std::uint8_t>(ids.size())};
+    for (const std::uint8_t id : ids) header.insert(header.end(), {id, 0x00});
+    header.insert(header.end(), {0, 63, 0});
+    Bytes out(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(sos));
+    append(out, segment(0xDA, header));
+    out.insert(out.end(), valid.begin() + static_cast<std::ptrdiff_t>(sos + 2 + oldLength), valid.end());
+    return out;
+}
+
+TEST(JpegMalformed, ScansThatDoNotHoldEveryComponentOnce)
+{
+    // Only the first scan is decoded; one that leaves components to later
+    // scans (non-interleaved order) would give a wrong picture, so it is
+    // refused rather than reported as a success.
+    const Bytes valid = build(validPicture());
+    {
+        PixelSink sink;
+        ASSERT_TRUE(decodeExact(sink, withScanComponents(valid, {3, 1, 2}))) << "any order of all three is one scan";
+    }
+    expectRefused(withScanComponents(valid, {1}), "non-interleaved scans are not supported");
+    expectRefused(withScanComponents(valid, {2}), "non-interleaved scans are not supported");
+    expectRefused(withScanComponents(valid, {1, 3}), "non-interleaved scans are not supported");
+    expectRefused(withScanComponents(valid, {}), "non-interleaved scans are not supported");
+    expectRefused(withScanComponents(valid, {1, 2, 2}), "component twice");
+    expectRefused(withScanComponents(valid, {1, 2, 9}), "component not in the frame");
+    expectRefused(withScanComponents(valid, {1, 2, 3, 4}), "component not in the frame");
+
+    BuiltPicture grey;
+    grey.quant[0] = flatQuant(8);
+    grey.blocks = {dcBlock(4)};
+    expectRefused(withScanComponents(build(grey), {2}), "component not in the frame");
+    expectRefused(withScanComponents(build(grey), {1, 1}), "component twice");
 }
 
 TEST(JpegMalformed, BadEntropyData)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "assets/jpeg/decoder.h"
+#include "assets/jpeg/vector_path.h"
 #include "jpeg_builder.h"
 #include "libjpeg_codec.h"
 #include "pixel_sink.h"
@@ -15,10 +16,20 @@
 namespace qelo::jpegtest {
 namespace {
 
-void expectIdentical(const Bytes& jpeg, const std::string& what)
+// Lowers the decoder's vector path for one scope.
+class VectorPathLimit {
+public:
+    explicit VectorPathLimit(jpeg::VectorPath widest) : previous(jpeg::limitVectorPath(widest)) {}
+    ~VectorPathLimit() { jpeg::limitVectorPath(previous); }
+    VectorPathLimit(const VectorPathLimit&) = delete;
+    VectorPathLimit& operator=(const VectorPathLimit&) = delete;
+
+private:
+    jpeg::VectorPath previous;
+};
+
+void expectIdenticalOnPath(const Bytes& jpeg, const ReferencePicture& model, const std::string& what)
 {
-    ReferencePicture model;
-    ASSERT_TRUE(referenceDecode(jpeg, model)) << what;
     PixelSink sink;
     const DecodeResult result = decode(sink, jpeg.data(), static_cast<std::int32_t>(jpeg.size()));
     ASSERT_TRUE(result) << what << ": " << result.error;
@@ -31,6 +42,18 @@ void expectIdentical(const Bytes& jpeg, const std::string& what)
         if (differing++ == 0) first = i;
     }
     EXPECT_EQ(differing, 0u) << what << ": first at pixel " << first / 4 << " byte " << first % 4;
+}
+
+// Every vector path this processor has (AVX2 only where it exists; SSE2
+// always) must give the model's bytes.
+void expectIdentical(const Bytes& jpeg, const std::string& what)
+{
+    ReferencePicture model;
+    ASSERT_TRUE(referenceDecode(jpeg, model)) << what;
+    for (const auto path : {jpeg::VectorPath::avx2, jpeg::VectorPath::sse2}) {
+        const VectorPathLimit limit(path);
+        expectIdenticalOnPath(jpeg, model, what + (jpeg::vectorPath() == jpeg::VectorPath::avx2 ? " (AVX2)" : " (SSE2)"));
+    }
 }
 
 TEST(JpegReference, EveryLayoutSizeAndQuality)
