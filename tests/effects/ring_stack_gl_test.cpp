@@ -92,18 +92,8 @@ TEST_F(RingFromAbove, NoSegmentsDrawNothingButStillDisableCulling)
 TEST_F(RingFromAbove, RingStackLeavesAdditiveBlendingAndItsColour)
 {
     ringStackEffect(0.0f, 0.0f, true, 0);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    GLint source = 0;
-    GLint destination = 0;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_ONE);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    expectAdditiveBlendingOnly();
+    const std::array<float, 4> colour = currentColour();
     EXPECT_FLOAT_EQ(colour[0], 0.5f);
     EXPECT_NEAR(colour[2], 0.7f, 1e-6f);
     EXPECT_FLOAT_EQ(colour[3], 0.2f);
