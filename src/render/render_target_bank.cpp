@@ -50,7 +50,7 @@ void RenderTargetBank::clearAll()
         // switch to its context stays, for the bindings it releases.
         const bool drawn = target.drawnSinceClear;
         target.makeCurrent();
-        if (drawn) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (drawn) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         target.drawnSinceClear = false;
     }
     mainWindow.makeCurrent();
