@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "capture/png_writer.h"
 #include "capture/virtual_clock.h"
@@ -38,28 +39,46 @@ FrameCapture::FrameCapture(CaptureSettings settings) : settings(std::move(settin
 bool FrameCapture::begin()
 {
     installVirtualClock(settings.fps);
+    // Nothing looks at the window: the frame is put together in memory,
+    // with the window's own arithmetic, from the targets' pictures.
+    renderTargets.composeInMemory = true;
     if (settings.videoPath.empty()) return true;
     // The window's size is fixed; the show draws 1024 x 768.
     error = video.start({settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath});
     return error.empty();
 }
 
+const std::uint8_t* FrameCapture::framePixels()
+{
+    if (renderTargets.frameInMemory) return renderTargets.composeFrame();
+    const std::size_t rowBytes = static_cast<std::size_t>(mainWindow.width) * 4;
+    windowPixels.resize(rowBytes * mainWindow.height);
+    glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_RGBA, GL_UNSIGNED_BYTE, windowPixels.data());
+    // GL reads the bottom row first.
+    std::vector<std::uint8_t> row(rowBytes);
+    for (std::int32_t top = 0, bottom = mainWindow.height - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = windowPixels.data() + top * rowBytes;
+        std::uint8_t* b = windowPixels.data() + bottom * rowBytes;
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
+    return windowPixels.data();
+}
+
 bool FrameCapture::writeVideoFrame()
 {
-    windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
-    // BGRA is the order these drivers read back fastest.
-    glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_BGRA, GL_UNSIGNED_BYTE, windowPixels.data());
-    const std::string failure = video.writeFrame(windowPixels.data());
+    const std::string failure = video.writeFrame(framePixels());
     if (failure.empty()) return true;
     error = "cannot write the video " + settings.videoPath + ": " + failure;
     return false;
 }
 
 bool FrameCapture::write(const std::string& name, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
-                         bool keepAlpha)
+                         bool bottomUp, bool keepAlpha)
 {
     const std::string path = settings.directory + "/" + name;
-    const std::string failure = writePng(path, {rgba, width, height, true, keepAlpha});
+    const std::string failure = writePng(path, {rgba, width, height, bottomUp, keepAlpha});
     if (failure.empty()) return true;
     error = "cannot write " + path + ": " + failure;
     return false;
@@ -68,16 +87,8 @@ bool FrameCapture::write(const std::string& name, const std::uint8_t* rgba, std:
 void FrameCapture::writeLayers(std::int64_t frame)
 {
     for (int i = 0; i < renderTargets.count && error.empty(); ++i) {
-        RenderTexture& target = renderTargets.target(i);
-        // After compositing the target counts as bound, so its read-back
-        // binds nothing itself: bind its name here, in the window's context,
-        // so the read-back reads this target and not the last one composited.
-        GLint previous = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-        glBindTexture(GL_TEXTURE_2D, target.textureName);
-        const std::uint8_t* pixels = target.readPixels();
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-        write(captureFileName(frame, i), pixels, target.width, target.height, true);
+        const RenderTexture& target = renderTargets.target(i);
+        write(captureFileName(frame, i), renderTargets.readPicture(i), target.width, target.height, true, true);
     }
     mainWindow.makeCurrent();
 }
@@ -90,9 +101,7 @@ void FrameCapture::afterFrame()
     if (!settings.videoPath.empty()) {
         writeVideoFrame();
     } else {
-        windowPixels.resize(static_cast<std::size_t>(mainWindow.width) * mainWindow.height * 4);
-        glReadPixels(0, 0, mainWindow.width, mainWindow.height, GL_RGBA, GL_UNSIGNED_BYTE, windowPixels.data());
-        if (write(captureFileName(frame), windowPixels.data(), mainWindow.width, mainWindow.height, false) &&
+        if (write(captureFileName(frame), framePixels(), mainWindow.width, mainWindow.height, false, false) &&
             settings.layers) writeLayers(frame);
     }
 

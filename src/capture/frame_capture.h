@@ -42,7 +42,9 @@ public:
 
 private:
     bool write(const std::string& name, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
-               bool keepAlpha);
+               bool bottomUp, bool keepAlpha);
+    // This frame's pixels, RGBA, top row first.
+    const std::uint8_t* framePixels();
     void writeLayers(std::int64_t frame);
     bool writeVideoFrame();
 

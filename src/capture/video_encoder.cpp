@@ -38,8 +38,8 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
     const std::string seconds = number(static_cast<double>(s.frames) / s.fps, "%.6f");
     std::vector<std::string> arguments = {
         s.program, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-        // The frames: raw BGRA, one picture after another, fps exactly.
-        "-f", "rawvideo", "-pix_fmt", "bgra", "-video_size", std::to_string(s.width) + "x" + std::to_string(s.height),
+        // The frames: raw RGBA, top row first, one after another, fps exactly.
+        "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", std::to_string(s.width) + "x" + std::to_string(s.height),
         "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
     const bool music = !s.musicPath.empty();
     if (music) {
@@ -129,18 +129,13 @@ std::string VideoEncoder::start(const VideoSettings& given)
     return {};
 }
 
-std::string VideoEncoder::writeFrame(const std::uint8_t* bgraBottomUp)
+std::string VideoEncoder::writeFrame(const std::uint8_t* rgba)
 {
     if (pipeToChild < 0) return "ffmpeg is not running";
-    const std::size_t rowBytes = static_cast<std::size_t>(settings.width) * 4;
-    const std::size_t frameBytes = rowBytes * static_cast<std::size_t>(settings.height);
-    flipped.resize(frameBytes);
-    for (std::int32_t row = 0; row < settings.height; ++row)
-        std::memcpy(&flipped[row * rowBytes], bgraBottomUp + (settings.height - 1 - row) * rowBytes, rowBytes);
-
+    const std::size_t frameBytes = static_cast<std::size_t>(settings.width) * 4 * static_cast<std::size_t>(settings.height);
     std::size_t written = 0;
     while (written < frameBytes) {
-        const ssize_t n = write(pipeToChild, flipped.data() + written, frameBytes - written);
+        const ssize_t n = write(pipeToChild, rgba + written, frameBytes - written);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const std::string why = n < 0 ? std::strerror(errno) : "nothing written";

@@ -21,7 +21,7 @@ struct VideoSettings {
 };
 
 // The ffmpeg arguments (program name first) for these settings. Frames come
-// as BGRA, top row first, on standard input.
+// as RGBA, top row first, on standard input.
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
 // Where `program` would be run from: the path found on $PATH (or the name
@@ -37,10 +37,10 @@ public:
 
     // Starts ffmpeg. Returns an empty string, or why it could not start.
     std::string start(const VideoSettings& settings);
-    // One frame of width x height BGRA pixels, rows bottom-up as GL reads
-    // them (the pipe gets them top row first). Returns an empty string, or
-    // why the frame could not be delivered (ffmpeg stopped early).
-    std::string writeFrame(const std::uint8_t* bgraBottomUp);
+    // One frame of width x height RGBA pixels, top row first. Returns an
+    // empty string, or why the frame could not be delivered (ffmpeg stopped
+    // early).
+    std::string writeFrame(const std::uint8_t* rgba);
     // Closes the pipe and waits for ffmpeg. Returns an empty string when it
     // exited with status 0, else what went wrong.
     std::string finish();
@@ -53,7 +53,6 @@ private:
     VideoSettings settings;
     pid_t child = -1;
     int pipeToChild = -1;
-    std::vector<std::uint8_t> flipped;  // one frame, top row first
 };
 
 }  // namespace qelo

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "render/layer_blend.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -58,7 +59,40 @@ void RenderTargetBank::clearAll()
 
 void RenderTargetBank::compositeAll()
 {
-    for (std::int32_t i = 0; i < count; ++i) targets[i]->composite();
+    frameInMemory = composeInMemory;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const RenderTexture& target = *targets[i];
+        if (target.blendSource != GL_SRC_ALPHA || target.blendDestination != GL_ONE_MINUS_SRC_ALPHA ||
+            target.width != mainWindow.width || target.height != mainWindow.height)
+            frameInMemory = false;
+    }
+    for (std::int32_t i = 0; i < count; ++i) targets[i]->composite(!frameInMemory);
+}
+
+const std::uint8_t* RenderTargetBank::readPicture(std::int32_t i)
+{
+    RenderTexture& picture = target(i);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, picture.textureName);
+    const std::uint8_t* pixels = picture.readPixels();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return pixels;
+}
+
+const std::uint8_t* RenderTargetBank::composeFrame()
+{
+    const std::size_t pixelCount = static_cast<std::size_t>(mainWindow.width) * mainWindow.height;
+    composedFrame.resize(pixelCount * 4);
+    std::vector<LayerView> layers;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const RenderTexture& layer = *targets[i];
+        // An undrawn target is transparent and changes no pixel.
+        if (!layer.drawnSinceClear) continue;
+        layers.push_back({readPicture(i), layer.opacity});
+    }
+    composeLayers(composedFrame.data(), layers, pixelCount);
+    return composedFrame.data();
 }
 
 }  // namespace qelo

@@ -3,6 +3,7 @@
 // order, target 0 at the bottom.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "render/render_texture.h"
 
@@ -21,8 +22,23 @@ struct RenderTargetBank {
     // Every target composited over the window, in index order.
     void compositeAll();
 
+    // Target i's picture (width x height RGBA, row 0 the target's bottom row,
+    // which the window shows at its top), read in the current context without
+    // changing its texture binding.
+    const std::uint8_t* readPicture(std::int32_t i);
+    // The frame compositeAll left in memory: the window's pixels, top row
+    // first, RGBA. Window context current.
+    const std::uint8_t* composeFrame();
+
     std::int32_t count = 0;
     std::unique_ptr<std::unique_ptr<RenderTexture>[]> targets;
+    // Compositing in memory (capture, benchmark): compositeAll makes every
+    // state change but draws no quad, and composeFrame blends the pictures
+    // the way the window would. Only the standard blend is done in memory; a
+    // frame with another is composited over the window as usual.
+    bool composeInMemory = false;
+    bool frameInMemory = false;  // the last compositeAll left its frame to composeFrame
+    std::vector<std::uint8_t> composedFrame;
 };
 
 }  // namespace qelo

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,16 @@ namespace {
 std::size_t byteCount(std::int32_t width, std::int32_t height)
 {
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+// Whether the quad over the current viewport maps one texel onto each pixel:
+// the picture's size in texels equals the viewport's in pixels.
+bool oneTexelPerPixel(const Texture& texture)
+{
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return static_cast<double>(texture.uScale) * texture.storageWidth == viewport[2] &&
+           static_cast<double>(texture.vScale) * texture.storageHeight == viewport[3];
 }
 
 }  // namespace
@@ -89,12 +100,14 @@ unsigned int RenderTexture::bind()
 std::uint8_t* RenderTexture::readPixels()
 {
     if (pixelsCurrent) return pixels.get();
-    const std::size_t pictureBytes = byteCount(width, height);
-    if (!pixels || pixelsBytes != pictureBytes) {
-        pixels = std::make_unique<std::uint8_t[]>(pictureBytes == 0 ? 1 : pictureBytes);
-        pixelsBytes = pictureBytes;
+    // As wide as its storage, the picture is the storage's first rows: the
+    // storage is read straight into the block, which keeps the rows above.
+    const bool direct = width == storageWidth && height <= storageHeight;
+    const std::size_t blockBytes = direct ? byteCount(storageWidth, storageHeight) : byteCount(width, height);
+    if (!pixels || pixelsBytes != blockBytes) {
+        pixels = std::make_unique_for_overwrite<std::uint8_t[]>(blockBytes == 0 ? 1 : blockBytes);
+        pixelsBytes = blockBytes;
     }
-    const bool direct = width == storageWidth && height == storageHeight;
     std::vector<std::uint8_t> storage(direct ? 0 : byteCount(storageWidth, storageHeight));
 
     bind();
@@ -106,7 +119,8 @@ std::uint8_t* RenderTexture::readPixels()
         const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
         const std::size_t storageRowBytes = static_cast<std::size_t>(storageWidth) * 4;
         for (std::int32_t row = 0; row < height && row < storageHeight; ++row) {
-            std::memcpy(pixels.get() + row * rowBytes, storage.data() + row * storageRowBytes, rowBytes);
+            std::memcpy(pixels.get() + row * rowBytes, storage.data() + row * storageRowBytes,
+                        std::min(rowBytes, storageRowBytes));
         }
     }
     return pixels.get();
@@ -124,7 +138,7 @@ void RenderTexture::writePixels(const std::uint8_t* data, std::int32_t, std::int
     glPopAttrib();
 }
 
-void RenderTexture::composite()
+void RenderTexture::composite(bool drawQuad)
 {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     // y = -1 is the window's top: texture row 0 (the target's bottom row)
@@ -144,7 +158,15 @@ void RenderTexture::composite()
     glColor4f(1.0f, 1.0f, 1.0f, opacity);  // GL_MODULATE: alpha = texel alpha x opacity
 
     // Blending a texel of alpha 0 leaves the window's pixel exactly as it was.
-    if (drawnSinceClear) {
+    if (drawnSinceClear && drawQuad) {
+        if (oneTexelPerPixel(*this)) {
+            // Every sample falls on a texel's centre, where linear filtering
+            // weighs that texel alone: nearest sampling gives the same pixels
+            // for much less work in a software rasteriser. The attribute pop
+            // below restores the texture's filters.
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        }
         glBegin(GL_QUADS);
         glTexCoord2f(0.0f, 0.0f);
         glVertex2f(-1.0f, -1.0f);

@@ -24,14 +24,18 @@ public:
     // Counts as drawing: drawnSinceClear is set.
     void makeCurrent();
     unsigned int bind() override;
-    std::uint8_t* readPixels() override;  // cached until the next makeCurrent
+    // Cached until the next makeCurrent. Reads the texture bound in the
+    // current context: bind() binds nothing while the target counts as bound.
+    std::uint8_t* readPixels() override;
     // Uploads storageWidth x storageHeight texels into the window context's
     // texture object; replaced by the target's picture at the next bind.
     void writePixels(const std::uint8_t* pixels, std::int32_t width, std::int32_t height) override;
     // Draws the target over the window (window context current). A target
     // not drawn since it was cleared is fully transparent: its quad, which
     // would change no pixel, is left out; the state changes stay the same.
-    void composite();
+    // Without drawQuad only the state changes are made (the frame is put
+    // together in memory instead).
+    void composite(bool drawQuad = true);
 
     std::unique_ptr<std::uint8_t[]> pixels;
     bool isCurrent = false;

@@ -63,7 +63,7 @@ TEST(VideoArguments, FramesAndMusicMeetAtShowTimeZero)
     EXPECT_EQ(arguments.back(), "/out/show.mp4");
     EXPECT_TRUE(hasPair(arguments, "-video_size", "1024x768"));
     EXPECT_TRUE(hasPair(arguments, "-framerate", "30"));
-    EXPECT_TRUE(hasPair(arguments, "-pix_fmt", "bgra"));
+    EXPECT_TRUE(hasPair(arguments, "-pix_fmt", "rgba"));
     EXPECT_TRUE(hasPair(arguments, "-pix_fmt", "yuv420p"));
     EXPECT_TRUE(hasPair(arguments, "-c:v", "libx264"));
     // The music from its start, no longer than the frames: 3601 / 30 s.

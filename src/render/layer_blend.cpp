@@ -1,0 +1,169 @@
+#include "render/layer_blend.h"
+
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include <immintrin.h>
+// An attribute has no function form: the AVX2 code is compiled for AVX2
+// alone, the rest of the program keeps the x86-64 baseline.
+#define QELO_BLEND_AVX2 __attribute__((target("avx2")))
+#endif
+
+namespace qelo {
+
+namespace {
+
+// x * y / 255 as llvmpipe's 8-bit multiply rounds it: exact for 0 and 255.
+unsigned scaled(unsigned x, unsigned y)
+{
+    const unsigned t = x * y;
+    return (t + (t >> 8) + 128) >> 8;
+}
+
+void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, float opacity)
+{
+    const std::uint8_t alpha = blendAlpha(source[3], opacity);
+    for (int c = 0; c < 3; ++c) pixel[c] = blendChannel(source[c], pixel[c], alpha);
+    pixel[3] = blendChannel(alpha, pixel[3], alpha);
+}
+
+#if defined(__SSE2__) || defined(_M_X64)
+
+// Four pixels of a layer over four of the frame, in 16-bit lanes: every
+// intermediate fits (t + (t >> 8) + 128 <= 65407).
+__m128i blendFour(__m128i frame, __m128i layer, __m128 opacity)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaByte = _mm_srli_epi32(layer, 24);
+    __m128 alpha = _mm_mul_ps(_mm_mul_ps(_mm_cvtepi32_ps(alphaByte), _mm_set1_ps(1.0f / 255.0f)), opacity);
+    // max first: a NaN becomes 0, as in blendAlpha.
+    alpha = _mm_min_ps(_mm_max_ps(alpha, _mm_setzero_ps()), _mm_set1_ps(1.0f));
+    const __m128i blendA = _mm_cvtps_epi32(_mm_mul_ps(alpha, _mm_set1_ps(255.0f)));  // nearest, ties to even
+
+    // The source's alpha channel is the blend alpha itself.
+    const __m128i source = _mm_or_si128(_mm_and_si128(layer, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(blendA, 24));
+    const __m128i pairs = _mm_or_si128(blendA, _mm_slli_epi32(blendA, 16));
+    const __m128i alphaLow = _mm_unpacklo_epi32(pairs, pairs);  // pixels 0, 1: alpha in all four channels
+    const __m128i alphaHigh = _mm_unpackhi_epi32(pairs, pairs);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i half = _mm_set1_epi16(128);
+    const auto scale = [half](__m128i x, __m128i y) {
+        const __m128i t = _mm_mullo_epi16(x, y);
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
+    };
+    const __m128i low = _mm_add_epi16(scale(_mm_unpacklo_epi8(source, zero), alphaLow),
+                                      scale(_mm_unpacklo_epi8(frame, zero), _mm_sub_epi16(full, alphaLow)));
+    const __m128i high = _mm_add_epi16(scale(_mm_unpackhi_epi8(source, zero), alphaHigh),
+                                       scale(_mm_unpackhi_epi8(frame, zero), _mm_sub_epi16(full, alphaHigh)));
+    return _mm_packus_epi16(low, high);  // saturates at 255
+}
+
+// Pixels from `done` on, in blocks of four; returns where the blocks end.
+std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
+{
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    // Every layer in one pass over the frame: each block is read and written once.
+    for (; done + 4 <= pixelCount; done += 4) {
+        __m128i frame = _mm_setzero_si128();
+        for (const LayerView& layer : layers) {
+            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer.rgba + done * 4));
+            // Texels of alpha 0 leave the frame as it is: most of a layer.
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
+                continue;
+            frame = blendFour(frame, texels, _mm_set1_ps(layer.opacity));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
+    }
+    return done;
+}
+
+#endif
+
+#ifdef QELO_BLEND_AVX2
+
+// blendFour on eight pixels; unpacking and packing both work within each
+// 128-bit half, so the halves stay apart exactly as four-pixel blocks.
+QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaByte = _mm256_srli_epi32(layer, 24);
+    __m256 alpha =
+        _mm256_mul_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(alphaByte), _mm256_set1_ps(1.0f / 255.0f)), opacity);
+    alpha = _mm256_min_ps(_mm256_max_ps(alpha, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    const __m256i blendA = _mm256_cvtps_epi32(_mm256_mul_ps(alpha, _mm256_set1_ps(255.0f)));
+
+    const __m256i source =
+        _mm256_or_si256(_mm256_and_si256(layer, _mm256_set1_epi32(0x00FFFFFF)), _mm256_slli_epi32(blendA, 24));
+    const __m256i pairs = _mm256_or_si256(blendA, _mm256_slli_epi32(blendA, 16));
+    const __m256i alphaLow = _mm256_unpacklo_epi32(pairs, pairs);
+    const __m256i alphaHigh = _mm256_unpackhi_epi32(pairs, pairs);
+    const __m256i full = _mm256_set1_epi16(255);
+    const __m256i half = _mm256_set1_epi16(128);
+    const auto scale = [half](__m256i x, __m256i y) QELO_BLEND_AVX2 {
+        const __m256i t = _mm256_mullo_epi16(x, y);
+        return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), half), 8);
+    };
+    const __m256i low = _mm256_add_epi16(scale(_mm256_unpacklo_epi8(source, zero), alphaLow),
+                                         scale(_mm256_unpacklo_epi8(frame, zero), _mm256_sub_epi16(full, alphaLow)));
+    const __m256i high = _mm256_add_epi16(scale(_mm256_unpackhi_epi8(source, zero), alphaHigh),
+                                          scale(_mm256_unpackhi_epi8(frame, zero), _mm256_sub_epi16(full, alphaHigh)));
+    return _mm256_packus_epi16(low, high);
+}
+
+QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done,
+                                        std::size_t pixelCount)
+{
+    const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; done + 8 <= pixelCount; done += 8) {
+        __m256i frame = _mm256_setzero_si256();
+        for (const LayerView& layer : layers) {
+            const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layer.rgba + done * 4));
+            if (_mm256_testz_si256(texels, alphaMask)) continue;
+            frame = blendEight(frame, texels, _mm256_set1_ps(layer.opacity));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done * 4), frame);
+    }
+    return done;
+}
+
+#endif
+
+}  // namespace
+
+std::uint8_t blendAlpha(std::uint8_t alpha, float opacity)
+{
+    float a = static_cast<float>(alpha) * (1.0f / 255.0f);
+    a = a * opacity;
+    if (!(a > 0.0f)) a = 0.0f;  // NaN too
+    if (a > 1.0f) a = 1.0f;
+    return static_cast<std::uint8_t>(std::nearbyint(a * 255.0f));
+}
+
+std::uint8_t blendChannel(std::uint8_t source, std::uint8_t destination, std::uint8_t alpha)
+{
+    const unsigned sum = scaled(source, alpha) + scaled(destination, 255u - alpha);
+    return static_cast<std::uint8_t>(sum > 255 ? 255 : sum);
+}
+
+void composeLayers(std::uint8_t* out, std::span<const LayerView> layers, std::size_t pixelCount, BlendPath widest)
+{
+    std::size_t done = 0;
+#ifdef QELO_BLEND_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (widest == BlendPath::avx2 && avx2) done = composeAvx2(out, layers, done, pixelCount);
+#endif
+#if defined(__SSE2__) || defined(_M_X64)
+    if (widest != BlendPath::scalar) done = composeSse2(out, layers, done, pixelCount);
+#endif
+    for (; done < pixelCount; ++done) {
+        std::uint8_t* pixel = out + done * 4;
+        std::memset(pixel, 0, 4);
+        for (const LayerView& layer : layers) blendPixel(pixel, layer.rgba + done * 4, layer.opacity);
+    }
+}
+
+}  // namespace qelo
