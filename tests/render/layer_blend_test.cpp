@@ -1,0 +1,113 @@
+// Blending layers in memory: every instruction path gives the same bytes,
+// and the blend's fixed points hold.
+#include "render/layer_blend.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace qelo {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr BlendPath allPaths[] = {BlendPath::scalar, BlendPath::sse2, BlendPath::avx2};
+const float nan = std::numeric_limits<float>::quiet_NaN();
+
+// Random texels in runs of 1..12 pixels that are transparent, opaque or
+// anything: blocks of four and eight are wholly transparent, partly or not at all.
+Bytes randomLayer(std::mt19937& random, std::size_t pixelCount)
+{
+    Bytes rgba(pixelCount * 4);
+    for (std::size_t i = 0; i < pixelCount;) {
+        const int kind = static_cast<int>(random() % 3);
+        for (std::size_t run = 1 + random() % 12; run > 0 && i < pixelCount; --run, ++i) {
+            for (int c = 0; c < 3; ++c) rgba[i * 4 + c] = static_cast<std::uint8_t>(random());
+            rgba[i * 4 + 3] = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<std::uint8_t>(random());
+        }
+    }
+    return rgba;
+}
+
+// The layers composed along `path` into a block with a guard band after the
+// frame; the guard must come back untouched.
+Bytes compose(const std::vector<LayerView>& layers, std::size_t pixelCount, BlendPath path)
+{
+    Bytes out(pixelCount * 4 + 64, 0xA5);
+    composeLayers(out.data(), layers, pixelCount, path);
+    for (std::size_t i = pixelCount * 4; i < out.size(); ++i) EXPECT_EQ(out[i], 0xA5) << "written past the frame";
+    out.resize(pixelCount * 4);
+    return out;
+}
+
+TEST(LayerBlend, EveryPathGivesTheSameBytesForAnyOpacityAndLength)
+{
+    std::mt19937 random(8);
+    const std::vector<std::vector<float>> opacitySets = {
+        {0.3f, 1.0f, 0.77f}, {1.0f, 0.0f, 0.3f, 0.77f}, {1.5f, nan, -0.25f, 0.3f}, {0.5f}};
+    for (std::size_t pixelCount : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 9u, 15u, 17u, 1027u, 4096u + 13u}) {
+        for (const std::vector<float>& opacities : opacitySets) {
+            std::vector<Bytes> pictures;
+            std::vector<LayerView> layers;
+            for (std::size_t i = 0; i < opacities.size(); ++i) pictures.push_back(randomLayer(random, pixelCount));
+            for (std::size_t i = 0; i < opacities.size(); ++i) layers.push_back({pictures[i].data(), opacities[i]});
+
+            const Bytes scalar = compose(layers, pixelCount, BlendPath::scalar);
+            EXPECT_EQ(compose(layers, pixelCount, BlendPath::sse2), scalar) << pixelCount << " pixels";
+            EXPECT_EQ(compose(layers, pixelCount, BlendPath::avx2), scalar) << pixelCount << " pixels";
+        }
+    }
+}
+
+TEST(LayerBlend, NoLayersGiveTransparentBlack)
+{
+    for (BlendPath path : allPaths) EXPECT_EQ(compose({}, 13, path), Bytes(13 * 4, 0));
+}
+
+TEST(LayerBlend, ATransparentLayerChangesNothingAndAnOpaqueOneReplacesTheFrame)
+{
+    std::mt19937 random(80);
+    const std::size_t pixelCount = 203;
+    const Bytes below = randomLayer(random, pixelCount);
+    Bytes transparent = randomLayer(random, pixelCount);
+    Bytes opaque = randomLayer(random, pixelCount);
+    for (std::size_t i = 0; i < pixelCount; ++i) {
+        transparent[i * 4 + 3] = 0;
+        opaque[i * 4 + 3] = 255;
+    }
+    for (BlendPath path : allPaths) {
+        for (float opacity : {0.3f, 1.0f, 0.77f, 2.0f, nan}) {
+            const Bytes alone = compose({{below.data(), 0.77f}}, pixelCount, path);
+            EXPECT_EQ(compose({{below.data(), 0.77f}, {transparent.data(), opacity}}, pixelCount, path), alone);
+            EXPECT_EQ(compose({{transparent.data(), opacity}, {below.data(), 0.77f}}, pixelCount, path), alone);
+        }
+        EXPECT_EQ(compose({{below.data(), 0.3f}, {opaque.data(), 1.0f}}, pixelCount, path), opaque);
+    }
+}
+
+TEST(LayerBlend, ChannelAndAlphaFixedPoints)
+{
+    for (int s = 0; s < 256; ++s) {
+        for (int d = 0; d < 256; ++d) {
+            const auto source = static_cast<std::uint8_t>(s);
+            const auto destination = static_cast<std::uint8_t>(d);
+            ASSERT_EQ(blendChannel(source, destination, 0), d) << s;
+            ASSERT_EQ(blendChannel(source, destination, 255), s) << d;
+        }
+    }
+    for (int a = 0; a < 256; ++a) {
+        const auto alpha = static_cast<std::uint8_t>(a);
+        EXPECT_EQ(blendAlpha(alpha, 1.0f), a);
+        EXPECT_EQ(blendAlpha(alpha, nan), 0);
+        EXPECT_EQ(blendAlpha(alpha, 0.0f), 0);
+        EXPECT_EQ(blendAlpha(alpha, -1.0f), 0);
+        EXPECT_EQ(blendAlpha(alpha, std::numeric_limits<float>::infinity()), a == 0 ? 0 : 255);
+    }
+}
+
+}  // namespace
+}  // namespace qelo
