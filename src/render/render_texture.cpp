@@ -159,11 +159,11 @@ void RenderTexture::composite(bool drawQuad)
 
     // Blending a texel of alpha 0 leaves the window's pixel exactly as it was.
     if (drawnSinceClear && drawQuad) {
-        if (oneTexelPerPixel(*this)) {
-            // Every sample falls on a texel's centre, where linear filtering
-            // weighs that texel alone: nearest sampling gives the same pixels
-            // for much less work in a software rasteriser. The attribute pop
-            // below restores the texture's filters.
+        // Every sample falls on a texel's centre, where linear filtering
+        // weighs that texel alone: nearest sampling gives the same pixels for
+        // much less work in a software rasteriser.
+        const bool nearest = oneTexelPerPixel(*this);
+        if (nearest) {
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         }
@@ -177,6 +177,12 @@ void RenderTexture::composite(bool drawQuad)
         glTexCoord2f(0.0f, vScale);
         glVertex2f(-1.0f, 1.0f);
         glEnd();
+        if (nearest) {
+            // The attribute pop restores the texture bound before bind(), not
+            // this one: its filters go back to linear here.
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        }
     }
 
     glPopAttrib();

@@ -191,7 +191,7 @@ TEST_F(LayerBlendGlTest, ComposingInMemoryLeavesTheWindowAloneUnlessABlendIsNotS
 // resized from 1024 x 768). Disabled while it fails: the attribute pop
 // restores the filters of the texture bound before the push (the last target
 // made), so targets 0-3 are left sampling nearest.
-TEST_F(LayerBlendGlTest, DISABLED_CompositingLeavesTheTargetsLinearlyFiltered)
+TEST_F(LayerBlendGlTest, CompositingLeavesTheTargetsLinearlyFiltered)
 {
     renderTargets.clearAll();
     fillPicture(2, picture([](int x, int, std::uint8_t* p) {
