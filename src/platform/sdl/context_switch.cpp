@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/sdl/offscreen_entry_points.h"
+
 namespace qelo::sdl {
 
 namespace {
@@ -17,17 +19,33 @@ struct SwitchState {
 };
 
 SwitchState state;
+// Left by the context released last, for the next one to wait for.
+EGLSyncKHR pendingFence = EGL_NO_SYNC_KHR;
 
 void releaseCurrent()
 {
+    // What this context drew must be done before the next one reads it: the
+    // window samples the targets' pictures, a target draws over a picture the
+    // window sampled. Releasing flushes the fence to the driver.
+    if (state.holder != Holder::Nothing && pendingFence == EGL_NO_SYNC_KHR && offscreen.fencesWork())
+        pendingFence = offscreen.createSync(state.display, EGL_SYNC_FENCE_KHR, nullptr);
     if (state.holder == Holder::Window) {
         SDL_GL_MakeCurrent(state.window, nullptr);
     } else if (state.holder == Holder::Target) {
-        glFinish();  // the window samples this target's picture next
+        if (pendingFence == EGL_NO_SYNC_KHR) glFinish();  // the window samples this target's picture next
         eglMakeCurrent(state.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     }
     state.holder = Holder::Nothing;
     state.target = nullptr;
+}
+
+// In the context just made current: its commands wait for the previous one's.
+void waitForPreviousContext()
+{
+    if (pendingFence == EGL_NO_SYNC_KHR) return;
+    offscreen.waitSync(state.display, pendingFence, 0);
+    offscreen.destroySync(state.display, pendingFence);
+    pendingFence = EGL_NO_SYNC_KHR;
 }
 
 }  // namespace
@@ -48,6 +66,7 @@ bool useWindowContext()
     releaseCurrent();
     if (SDL_GL_MakeCurrent(state.window, state.windowContext) != 0) return false;
     state.holder = Holder::Window;
+    waitForPreviousContext();
     return true;
 }
 
@@ -59,6 +78,7 @@ bool useTargetContext(const TargetContext* target)
     if (eglMakeCurrent(state.display, target->surface, target->surface, target->context) != EGL_TRUE) return false;
     state.holder = Holder::Target;
     state.target = target;
+    waitForPreviousContext();
     return true;
 }
 

@@ -4,8 +4,9 @@
 // and skips a make-current it thinks redundant, and EGL refuses to bind a
 // context while another API holds the thread (EGL_BAD_ACCESS): so the old
 // context is always released first, through the API that made it current.
-// Leaving a target context also finishes its drawing, so the window context
-// may sample it at once.
+// Each context waits for what the one before it drew (a fence, or finishing a
+// target's drawing where fences are missing), so the window context may
+// sample a target's picture at once.
 #include <EGL/egl.h>
 #include <SDL2/SDL.h>
 

@@ -74,6 +74,11 @@ bool initOffscreenEntryPoints(EGLDisplay display)
         offscreen.imageSharing = offscreen.createImage && offscreen.destroyImage && offscreen.imageTargetTexture &&
                                  offscreen.imageTargetRenderbuffer;
     }
+    if (hasExtension(eglExtensions, "EGL_KHR_fence_sync") && hasExtension(eglExtensions, "EGL_KHR_wait_sync")) {
+        fetch(offscreen.createSync, "eglCreateSyncKHR");
+        fetch(offscreen.destroySync, "eglDestroySyncKHR");
+        fetch(offscreen.waitSync, "eglWaitSyncKHR");
+    }
     return offscreen.zeroCopyWorks() || offscreen.readBackWorks();
 }
 

@@ -37,6 +37,13 @@ struct OffscreenEntryPoints {
     PFNGLEGLIMAGETARGETTEXTURE2DOESPROC imageTargetTexture = nullptr;
     PFNGLEGLIMAGETARGETRENDERBUFFERSTORAGEOESPROC imageTargetRenderbuffer = nullptr;
 
+    // Ordering between contexts without stopping the processor: the context
+    // released leaves a fence, the next one current waits for it on the
+    // driver's side (EGL_KHR_fence_sync + EGL_KHR_wait_sync).
+    PFNEGLCREATESYNCKHRPROC createSync = nullptr;
+    PFNEGLDESTROYSYNCKHRPROC destroySync = nullptr;
+    PFNEGLWAITSYNCKHRPROC waitSync = nullptr;
+
     PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
     PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
     PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
@@ -47,6 +54,7 @@ struct OffscreenEntryPoints {
     PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
 
+    bool fencesWork() const { return createSync && destroySync && waitSync; }
     bool zeroCopyWorks() const { return framebufferObjects && imageSharing && (surfaceless || pbuffers); }
     bool readBackWorks() const { return (framebufferObjects && (surfaceless || pbuffers)) || pbuffers; }
 };
