@@ -45,15 +45,7 @@ RenderTexture& RenderTargetBank::target(std::int32_t i)
 
 void RenderTargetBank::clearAll()
 {
-    for (std::int32_t i = 0; i < count; ++i) {
-        RenderTexture& target = *targets[i];
-        // A target nobody drew into since its last clear is still clear; the
-        // switch to its context stays, for the bindings it releases.
-        const bool drawn = target.drawnSinceClear;
-        target.makeCurrent();
-        if (drawn) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        target.drawnSinceClear = false;
-    }
+    for (std::int32_t i = 0; i < count; ++i) targets[i]->clearOnNextUse();
     mainWindow.makeCurrent();
 }
 

@@ -13,6 +13,10 @@ namespace qelo {
 
 namespace {
 
+// Depth and stencil together: one plain fill on llvmpipe, where depth alone
+// is a read-modify-write of every pixel. Nothing uses the stencil.
+constexpr GLbitfield clearedBuffers = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT;
+
 std::size_t byteCount(std::int32_t width, std::int32_t height)
 {
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
@@ -55,7 +59,7 @@ RenderTexture::RenderTexture(std::int32_t w, std::int32_t h)
     pixels.reset();
 
     makeCurrent();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(clearedBuffers);
     mainWindow.makeCurrent();
 
     opacity = 1.0f;
@@ -69,6 +73,32 @@ RenderTexture::~RenderTexture()
 }
 
 void RenderTexture::makeCurrent()
+{
+    switchHere();
+    issuePendingClear();
+}
+
+void RenderTexture::clearOnNextUse()
+{
+    const bool drawn = drawnSinceClear;
+    switchHere();
+    drawnSinceClear = false;
+    if (!drawn) return;
+    if (surface != nullptr) {
+        clearPending = true;
+    } else {
+        glClear(clearedBuffers);
+    }
+}
+
+void RenderTexture::issuePendingClear()
+{
+    if (!clearPending) return;
+    clearPending = false;
+    glClear(clearedBuffers);
+}
+
+void RenderTexture::switchHere()
 {
     if (boundAsTexture) {
         // In whatever context is current now: the bank's clearing pass relies
@@ -87,6 +117,12 @@ void RenderTexture::makeCurrent()
 unsigned int RenderTexture::bind()
 {
     if (boundAsTexture) return textureName;
+    if (clearPending) {
+        // Its picture is cleared before anyone samples it. A pending clear
+        // implies isCurrent: the window's context is made current below.
+        makeOffscreenSurfaceCurrent(surface);
+        issuePendingClear();
+    }
     // A surface cannot be sampled while it is the drawing target: the
     // window's context takes over.
     if (isCurrent) mainWindow.makeCurrent();

@@ -23,6 +23,14 @@ public:
     // The target's own context becomes current, viewport (0, 0, width, height).
     // Counts as drawing: drawnSinceClear is set.
     void makeCurrent();
+    // The bank's clearing pass: the same switch (with the binding it
+    // releases), and unless still clear, a clear of colour, depth and
+    // stencil. The clear is issued when the target is next made current or
+    // bound, in the context state it would have met now (nothing else can
+    // change that state in between); so the driver clears once per frame,
+    // together with the drawing, and a scene's own clear right after merges
+    // with it.
+    void clearOnNextUse();
     unsigned int bind() override;
     // Cached until the next makeCurrent. Reads the texture bound in the
     // current context: bind() binds nothing while the target counts as bound.
@@ -51,7 +59,11 @@ public:
     unsigned int blendDestination;  // GL_ONE_MINUS_SRC_ALPHA
 
 private:
+    void switchHere();  // makeCurrent without issuing a pending clear
+    void issuePendingClear();
+
     std::size_t pixelsBytes = 0;  // size of the block `pixels` points to
+    bool clearPending = false;    // cleared by the bank; the glClear is still to be issued
 };
 
 }  // namespace qelo
