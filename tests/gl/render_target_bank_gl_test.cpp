@@ -133,6 +133,43 @@ TEST_F(RenderTargetBankTest, TargetsLeftUndrawnStayClearAndCompositeToNothing)
     EXPECT_TRUE(near(windowPixelFromTop(300, 600), Rgba{51, 102, 153, 255}));
 }
 
+// The bank's clear is issued when the target is next used: the depth buffer
+// too must be clear by the time the next frame draws, with the context's own
+// state (here a colour mask the scene left) applying as it would have then.
+TEST_F(RenderTargetBankTest, TheNextFrameDrawsOverAClearedDepthBuffer)
+{
+    RenderTexture& target = renderTargets.target(2);
+    auto quadAtDepth = [&target](float z, float red) {
+        target.makeCurrent();
+        orthoPixels();
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glColor4f(red, 0, 1, 1);
+        glBegin(GL_QUADS);
+        glVertex3f(0, 0, z);
+        glVertex3f(1024, 0, z);
+        glVertex3f(1024, 768, z);
+        glVertex3f(0, 768, z);
+        glEnd();
+    };
+    quadAtDepth(-0.9f, 0);  // near: depth about 0.05 everywhere
+    renderTargets.clearAll();
+    quadAtDepth(0.9f, 1);  // far: drawn only over a cleared depth buffer
+    EXPECT_EQ(targetPixel(2, 512, 384), (Rgba{255, 0, 255, 255}));
+
+    // A mask the scene left on holds for the bank's clear as well: red stays.
+    target.makeCurrent();
+    glColorMask(GL_FALSE, GL_TRUE, GL_TRUE, GL_TRUE);
+    renderTargets.clearAll();
+    EXPECT_EQ(targetPixel(2, 512, 384), (Rgba{255, 0, 0, 0}));
+    target.makeCurrent();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
+    mainWindow.makeCurrent();
+}
+
 TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTexture)
 {
     renderTargets.clearAll();
