@@ -154,9 +154,9 @@ TEST_F(RenderTargetBankTest, TheNextFrameDrawsOverAClearedDepthBuffer)
         glVertex3f(0, 768, z);
         glEnd();
     };
-    quadAtDepth(-0.9f, 0);  // near: depth about 0.05 everywhere
+    quadAtDepth(0.9f, 0);  // near (z towards the viewer): depth 0.05
     renderTargets.clearAll();
-    quadAtDepth(0.9f, 1);  // far: drawn only over a cleared depth buffer
+    quadAtDepth(-0.9f, 1);  // far, depth 0.95: drawn only over a cleared depth buffer
     EXPECT_EQ(targetPixel(2, 512, 384), (Rgba{255, 0, 255, 255}));
 
     // A mask the scene left on holds for the bank's clear as well: red stays.
