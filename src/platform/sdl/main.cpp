@@ -1,6 +1,7 @@
 // The Linux entry point: the command line, the working directory the show
 // reads its files from, then the show itself, live or captured.
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,10 +134,21 @@ sdl::ScreenChoice screenChoice(ScreenMode mode)
     return sdl::ScreenChoice::Ask;
 }
 
+// Mesa allocates and frees vertex and scene buffers of a few hundred KB many
+// times a frame. Above glibc's mapping threshold each one is a fresh mapping
+// the kernel must fault in and zero; kept on the heap they are reused.
+void keepLargeBlocksOnTheHeap()
+{
+    constexpr int limit = 256 << 20;  // bytes
+    mallopt(M_MMAP_THRESHOLD, limit);
+    mallopt(M_TRIM_THRESHOLD, limit);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    keepLargeBlocksOnTheHeap();
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "%s\n", parsed.error.c_str());
