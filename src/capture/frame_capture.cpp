@@ -45,6 +45,7 @@ bool FrameCapture::begin()
     if (settings.videoPath.empty()) return true;
     // The window's size is fixed; the show draws 1024 x 768.
     error = video.start({settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath});
+    if (error.empty()) composer = std::make_unique<BackgroundComposer>(video, std::size_t{1024} * 768);
     return error.empty();
 }
 
@@ -68,7 +69,16 @@ const std::uint8_t* FrameCapture::framePixels()
 
 bool FrameCapture::writeVideoFrame()
 {
-    const std::string failure = video.writeFrame(framePixels());
+    std::string failure;
+    if (renderTargets.frameInMemory && composer) {
+        // This frame's read-back overwrites the pictures the frame before
+        // was blended from.
+        composer->waitForLayers();
+        failure = composer->submit(renderTargets.readLayers());
+    } else {
+        if (composer) failure = composer->drain();  // frames stay in order
+        if (failure.empty()) failure = video.writeFrame(framePixels());
+    }
     if (failure.empty()) return true;
     error = "cannot write the video " + settings.videoPath + ": " + failure;
     return false;
@@ -123,6 +133,11 @@ void FrameCapture::end()
     // what was written is complete frames, but not the capture asked for.
     if (error.empty() && framesWritten < frameLimit)
         error = "interrupted after " + std::to_string(framesWritten) + " of " + std::to_string(frameLimit) + " frames";
+    if (composer) {
+        const std::string failure = composer->drain();
+        composer.reset();
+        if (!failure.empty() && error.empty()) error = "cannot write the video " + settings.videoPath + ": " + failure;
+    }
     if (video.running()) {
         // ffmpeg's own verdict counts: a video it could not finish is no success.
         if (error.empty()) std::fputs("qelo: finishing the video...\n", stderr);

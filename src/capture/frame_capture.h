@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/background_composer.h"
 #include "capture/progress.h"
 #include "capture/video_encoder.h"
 
@@ -53,6 +54,7 @@ private:
     std::vector<std::uint8_t> windowPixels;
     std::unique_ptr<CaptureProgress> progress;
     VideoEncoder video;
+    std::unique_ptr<BackgroundComposer> composer;  // a video's frames; gone before `video`
 };
 
 // "frame-000042.png"; with a target index, "frame-000042-target3.png".

@@ -72,17 +72,22 @@ const std::uint8_t* RenderTargetBank::readPicture(std::int32_t i)
     return pixels;
 }
 
-const std::uint8_t* RenderTargetBank::composeFrame()
+std::vector<LayerView> RenderTargetBank::readLayers()
 {
-    const std::size_t pixelCount = static_cast<std::size_t>(mainWindow.width) * mainWindow.height;
-    composedFrame.resize(pixelCount * 4);
     std::vector<LayerView> layers;
     for (std::int32_t i = 0; i < count; ++i) {
         const RenderTexture& layer = *targets[i];
         // An undrawn target is transparent and changes no pixel.
-        if (!layer.drawnSinceClear) continue;
-        layers.push_back({readPicture(i), layer.opacity});
+        if (layer.drawnSinceClear) layers.push_back({readPicture(i), layer.opacity});
     }
+    return layers;
+}
+
+const std::uint8_t* RenderTargetBank::composeFrame()
+{
+    const std::size_t pixelCount = static_cast<std::size_t>(mainWindow.width) * mainWindow.height;
+    composedFrame.resize(pixelCount * 4);
+    const std::vector<LayerView> layers = readLayers();
     composeLayers(composedFrame.data(), layers, pixelCount);
     return composedFrame.data();
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/layer_blend.h"
 #include "render/render_texture.h"
 
 namespace qelo {
@@ -29,6 +30,9 @@ struct RenderTargetBank {
     // The frame compositeAll left in memory: the window's pixels, top row
     // first, RGBA. Window context current.
     const std::uint8_t* composeFrame();
+    // What composeFrame blends: the drawn targets' pictures, bottom layer
+    // first. Each stays valid until that target is read again.
+    std::vector<LayerView> readLayers();
 
     std::int32_t count = 0;
     std::unique_ptr<std::unique_ptr<RenderTexture>[]> targets;
