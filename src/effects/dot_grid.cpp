@@ -7,10 +7,13 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "effects/effects.h"
 #include "effects/paced_test.h"
+#include "render/software_triangles.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 
@@ -29,14 +32,27 @@ double widened(float value) { return static_cast<double>(value); }
 // A fraction in [0, 0.9999] from one draw.
 float randomFraction() { return static_cast<float>(rand() % 10000) * 0.0001f; }
 
+struct Point {
+    float x;
+    float y;
+};
+
+struct Colour {
+    float red, green, blue, alpha;
+};
+
 // One dot: 50 red wedges out to the rim, each overdrawn by a grey wedge out to
-// the inner radius. Angles run from +y (down on screen) towards +x.
-void drawDot(float x, float y, float phase, float outer, float inner)
+// the inner radius. Angles run from +y (down on screen) towards +x. Each
+// triangle goes to `triangle(colour, a, b, c)`.
+template <typename Triangle>
+void drawDot(float x, float y, float phase, float outer, float inner, Triangle&& triangle)
 {
-    glBegin(GL_TRIANGLES);
     const float rimAlpha = randomFraction();
     rand();  // drawn and discarded
     const float grey = randomFraction();
+    const Colour rim{1.0f, 0.0f, 0.0f, rimAlpha};
+    const Colour centre{grey, grey, grey, 1.0f};
+    const Point middle{x, y};
     for (std::int32_t i = 0; i < segments; ++i) {
         const double angle0 = static_cast<double>(i) / segments * widened(fullTurn) + widened(phase);
         const double angle1 = static_cast<double>((i + 1) % segments) / segments * widened(fullTurn) + widened(phase);
@@ -44,20 +60,71 @@ void drawDot(float x, float y, float phase, float outer, float inner)
         const float c0 = static_cast<float>(widened(dotScale) * std::cos(angle0));
         const float s1 = static_cast<float>(widened(dotScale) * std::sin(angle1));
         const float c1 = static_cast<float>(widened(dotScale) * std::cos(angle1));
-        auto vertex = [x, y](float radius, float s, float c) {
-            glVertex2f(static_cast<float>(widened(x) + widened(radius) * widened(s)),
-                       static_cast<float>(widened(y) + widened(radius) * widened(c)));
+        auto at = [x, y](float radius, float s, float c) {
+            return Point{static_cast<float>(widened(x) + widened(radius) * widened(s)),
+                         static_cast<float>(widened(y) + widened(radius) * widened(c))};
         };
-        glColor4f(1.0f, 0.0f, 0.0f, rimAlpha);
-        vertex(outer, s0, c0);
-        vertex(outer, s1, c1);
-        glVertex2f(x, y);
-        glColor4f(grey, grey, grey, 1.0f);
-        vertex(inner, s0, c0);
-        vertex(inner, s1, c1);
-        glVertex2f(x, y);
+        triangle(rim, at(outer, s0, c0), at(outer, s1, c1), middle);
+        triangle(centre, at(inner, s0, c0), at(inner, s1, c1), middle);
     }
-    glEnd();
+}
+
+// What a frame's dots share, after the paced tests and the scroll.
+struct DotGridFrame {
+    DotGridOffset offset;
+    float phase;
+    float outer;
+    float inner;
+};
+
+DotGridFrame advanceDotGrid(DotGridState& state, float localTime, double frameStep)
+{
+    const float pulse = dotGridPulse(localTime);
+
+    if (pacedTestDue(state.jitterClock, 0.1f) && rand() % 100 > 50) {
+        state.jitter = static_cast<float>(rand() % 10000) * 0.0001f * 10.0f;
+    }
+
+    state.scroll = static_cast<float>(widened(state.scroll) + frameStep * widened(pulse) * widened(pulse) * 5.0);
+    const DotGridOffset offset = dotGridOffset(state.scroll, state.jitter);
+
+    if (pacedTestDue(state.secondClock, 0.1f) && rand() % 100 > 75) rand();  // only advances the sequence
+
+    // Dot size r, 0.76 to 1.32: the rim reaches 0.05 * 0.7 r, the grey 0.05 * 0.5 r.
+    const float size = static_cast<float>(widened(0.4f) * widened(pulse) + widened(0.9f));
+    return {offset, localTime + 0.785f, static_cast<float>(widened(0.7f) * widened(size)), 0.5f * size};
+}
+
+// Every dot's centre, row by row from the top, left to right.
+template <typename Dot>
+void forEachDot(const DotGridFrame& frame, Dot&& dot)
+{
+    for (float y = frame.offset.y; y < gridEnd; y += pitch) {
+        for (float x = frame.offset.x; x < gridEnd; x += pitch) dot(x, y);
+    }
+}
+
+void glTriangle(const Colour& colour, Point a, Point b, Point c)
+{
+    glColor4f(colour.red, colour.green, colour.blue, colour.alpha);
+    glVertex2f(a.x, a.y);
+    glVertex2f(b.x, b.y);
+    glVertex2f(c.x, c.y);
+}
+
+// glOrtho(0, 1, 0.75, 0, 0, 1) on an identity matrix, in GL's float arithmetic.
+std::array<float, 16> gridProjection()
+{
+    const float left = 0.0f, right = 1.0f, bottom = 0.75f, top = 0.0f, nearPlane = 0.0f, farPlane = 1.0f;
+    std::array<float, 16> m{};
+    m[0] = 2.0f / (right - left);
+    m[5] = 2.0f / (top - bottom);
+    m[10] = -2.0f / (farPlane - nearPlane);
+    m[12] = -(right + left) / (right - left);
+    m[13] = -(top + bottom) / (top - bottom);
+    m[14] = -(farPlane + nearPlane) / (farPlane - nearPlane);
+    m[15] = 1.0f;
+    return m;
 }
 
 }  // namespace
@@ -100,31 +167,38 @@ void drawDotGrid(DotGridState& state, float localTime, double frameStep)
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
 
-    const float pulse = dotGridPulse(localTime);
+    const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
+    forEachDot(frame, [&frame](float x, float y) {
+        glBegin(GL_TRIANGLES);
+        drawDot(x, y, frame.phase, frame.outer, frame.inner, glTriangle);
+        glEnd();
+    });
+}
 
-    if (pacedTestDue(state.jitterClock, 0.1f) && rand() % 100 > 50) {
-        state.jitter = static_cast<float>(rand() % 10000) * 0.0001f * 10.0f;
-    }
-
-    state.scroll = static_cast<float>(widened(state.scroll) + frameStep * widened(pulse) * widened(pulse) * 5.0);
-    const DotGridOffset offset = dotGridOffset(state.scroll, state.jitter);
-
-    if (pacedTestDue(state.secondClock, 0.1f) && rand() % 100 > 75) rand();  // only advances the sequence
-
-    // Dot size r, 0.76 to 1.32: the rim reaches 0.05 * 0.7 r, the grey 0.05 * 0.5 r.
-    const float size = static_cast<float>(widened(0.4f) * widened(pulse) + widened(0.9f));
-    const float outer = static_cast<float>(widened(0.7f) * widened(size));
-    const float inner = 0.5f * size;
-
-    for (float y = offset.y; y < gridEnd; y += pitch) {
-        const float phase = localTime + 0.785f;
-        for (float x = offset.x; x < gridEnd; x += pitch) drawDot(x, y, phase, outer, inner);
-    }
+void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture)
+{
+    std::memset(picture.rgba, 0, static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
+    const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
+    const std::array<float, 16> projection = gridProjection();
+    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+    const auto triangle = [&](const Colour& colour, Point a, Point b, Point c) {
+        drawTriangle(picture, viewport, transformVertex(projection, a.x, a.y, 0.0f, 1.0f),
+                     transformVertex(projection, b.x, b.y, 0.0f, 1.0f), transformVertex(projection, c.x, c.y, 0.0f, 1.0f),
+                     packColour(colour.red, colour.green, colour.blue, colour.alpha));
+    };
+    forEachDot(frame, [&](float x, float y) { drawDot(x, y, frame.phase, frame.outer, frame.inner, triangle); });
 }
 
 void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)
 {
-    renderTargets.target(1).makeCurrent();
+    RenderTexture& target = renderTargets.target(1);
+    if (renderTargets.composeInMemory) {
+        // Captures: the same pixels, drawn here much faster than a software
+        // GL driver draws 14,400 thin triangles.
+        drawDotGridInMemory(dotGridState(), localTime, frameClock.elapsed(), target.drawInMemory());
+        return;
+    }
+    target.makeCurrent();
     drawDotGrid(dotGridState(), localTime, frameClock.elapsed());
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "render/software_triangles.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -34,5 +35,9 @@ DotGridOffset dotGridOffset(float scroll, float jitter);
 // scroll advanced by frameStep seconds, and the dots (three rand() calls each,
 // row by row from the top, left to right).
 void drawDotGrid(DotGridState& state, float localTime, double frameStep);
+
+// The same frame drawn into `picture` (cleared first) instead of the current
+// GL context: the same generator calls and, on llvmpipe, the same pixels.
+void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture);
 
 }  // namespace qelo

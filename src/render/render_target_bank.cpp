@@ -78,7 +78,7 @@ std::vector<LayerView> RenderTargetBank::readLayers()
     for (std::int32_t i = 0; i < count; ++i) {
         const RenderTexture& layer = *targets[i];
         // An undrawn target is transparent and changes no pixel.
-        if (layer.drawnSinceClear) layers.push_back({readPicture(i), layer.opacity});
+        if (layer.drawnSinceClear || layer.drawnInMemory) layers.push_back({readPicture(i), layer.opacity});
     }
     return layers;
 }

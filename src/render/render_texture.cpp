@@ -80,6 +80,7 @@ void RenderTexture::makeCurrent()
 
 void RenderTexture::clearOnNextUse()
 {
+    drawnInMemory = false;
     const bool drawn = drawnSinceClear;
     switchHere();
     drawnSinceClear = false;
@@ -133,8 +134,19 @@ unsigned int RenderTexture::bind()
     return textureName;
 }
 
+PictureView RenderTexture::drawInMemory()
+{
+    const std::size_t bytes = byteCount(width, height);
+    if (!drawnInMemory) {
+        memoryPicture.assign(bytes, 0);
+        drawnInMemory = true;
+    }
+    return {memoryPicture.data(), width, height};
+}
+
 std::uint8_t* RenderTexture::readPixels()
 {
+    if (drawnInMemory) return memoryPicture.data();
     if (pixelsCurrent) return pixels.get();
     // As wide as its storage, the picture is the storage's first rows: the
     // storage is read straight into the block, which keeps the rows above.
@@ -193,8 +205,12 @@ void RenderTexture::composite(bool drawQuad)
     bind();
     glColor4f(1.0f, 1.0f, 1.0f, opacity);  // GL_MODULATE: alpha = texel alpha x opacity
 
+    // A picture drawn in memory goes into the texture the quad samples.
+    if (drawnInMemory && drawQuad)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, memoryPicture.data());
+
     // Blending a texel of alpha 0 leaves the window's pixel exactly as it was.
-    if (drawnSinceClear && drawQuad) {
+    if ((drawnSinceClear || drawnInMemory) && drawQuad) {
         // Every sample falls on a texel's centre, where linear filtering
         // weighs that texel alone: nearest sampling gives the same pixels for
         // much less work in a software rasteriser.

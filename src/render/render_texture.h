@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "render/software_triangles.h"
 #include "render/texture.h"
 
 namespace qelo {
@@ -45,6 +47,12 @@ public:
     // together in memory instead).
     void composite(bool drawQuad = true);
 
+    // Captures only: a width x height RGBA picture in memory (GL's row order)
+    // that stands for the target's picture until the bank next clears it.
+    // Cleared on the first call after the bank's clear. A frame draws a
+    // target either here or through GL, not both.
+    PictureView drawInMemory();
+
     std::unique_ptr<std::uint8_t[]> pixels;
     bool isCurrent = false;
     bool pixelsCurrent = false;
@@ -52,6 +60,8 @@ public:
     // makeCurrent was called since the bank last cleared the target: it may
     // hold a picture. While false it is exactly as cleared.
     bool drawnSinceClear = true;
+    // drawInMemory was called since the bank last cleared the target.
+    bool drawnInMemory = false;
     unsigned int textureName = 0;
     OffscreenSurface* surface = nullptr;
     float opacity = 1.0f;
@@ -64,6 +74,7 @@ private:
 
     std::size_t pixelsBytes = 0;  // size of the block `pixels` points to
     bool clearPending = false;    // cleared by the bank; the glClear is still to be issued
+    std::vector<std::uint8_t> memoryPicture;
 };
 
 }  // namespace qelo

@@ -1,0 +1,63 @@
+#pragma once
+// Flat-coloured, unblended triangles drawn into a picture in memory with the
+// arithmetic of llvmpipe, the software GL driver captures are made with, so
+// that a layer drawn here has the driver's pixels to the bit:
+// - vertex transform: clip = M x v as one product and three sums, column by
+//   column, each rounded to float (the fixed-function MUL/MAD program);
+// - clipping against the view volume (x > w, x < -w, y > w, y < -w, then z)
+//   one plane after another, new vertices interpolated in clip space, the
+//   polygon handed on as a fan whose last vertex is the first of the list;
+// - window coordinates from 1/w and x/w * scale + translate, fused into one
+//   rounding where the processor has FMA (as the driver's generated code is);
+//   clipped-in vertices in plain float, as the driver's clipper computes them;
+// - coverage: positions snapped to 1/256 pixel from (x - 0.5, y - 0.5), edge
+//   functions in 64-bit integers with the driver's fill rule; a pixel is
+//   covered when every edge function is positive at its centre.
+// The GL tests draw the same triangles both ways and compare every pixel.
+#include <array>
+#include <cstdint>
+
+namespace qelo {
+
+struct ClipVertex {
+    float x = 0, y = 0, z = 0, w = 1;
+};
+
+// glViewport(x, y, width, height) as the driver keeps it.
+struct ViewportTransform {
+    float scaleX = 0, scaleY = 0, translateX = 0, translateY = 0;
+};
+ViewportTransform viewportTransform(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+// An RGBA picture, row 0 at the bottom (GL's order), rows `width` pixels apart.
+struct PictureView {
+    std::uint8_t* rgba = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// A colour channel in [0, 1] as the driver writes it to an 8-bit target.
+std::uint8_t unormByte(float value);
+
+// `modelViewProjection` column-major (element 4 * column + row) times the vertex.
+ClipVertex transformVertex(const std::array<float, 16>& modelViewProjection, float x, float y, float z, float w);
+
+// The driver's window position of an unclipped vertex.
+struct WindowPoint {
+    float x = 0, y = 0;
+};
+WindowPoint windowPoint(const ClipVertex& v, const ViewportTransform& viewport);
+
+// Fills the pixels a triangle in window coordinates covers with `rgba`
+// (R in the lowest byte), limited to the picture.
+void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint c, std::uint32_t rgba);
+
+// One triangle of GL_TRIANGLES, clipped, mapped and filled. Triangles with a
+// non-finite coordinate draw nothing.
+void drawTriangle(PictureView picture, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
+                  const ClipVertex& c, std::uint32_t rgba);
+
+// Packs a GL colour (each channel in [0, 1]) the way the driver stores it.
+std::uint32_t packColour(float red, float green, float blue, float alpha);
+
+}  // namespace qelo
