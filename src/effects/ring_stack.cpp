@@ -8,9 +8,15 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "effects/effects.h"
+#include "render/fixed_function_matrix.h"
+#include "render/software_triangles.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -25,32 +31,43 @@ double widened(float value) { return static_cast<double>(value); }
 
 }  // namespace
 
-void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare)
+namespace {
+
+// A ring's vertices in GL order to `vertex(x, y, z)`: four a piece for a
+// band (GL_QUADS), three for a disc (GL_TRIANGLES).
+template <typename Vertex>
+void ringVertices(Vec3 centre, float width, float radius, std::int32_t segments, float flare, Vertex&& vertex)
 {
     const float n = static_cast<float>(segments);
     const bool band = width < radius;  // false for NaN too: a disc
     const float outerTrailing = radius + flare;
     const float inner = radius - width;
     const float innerTrailing = inner + flare;
-    auto vertex = [&centre](double angle, float r) {
-        glVertex3f(static_cast<float>(widened(centre.x) + widened(r) * std::sin(angle)), centre.y,
-                   static_cast<float>(widened(centre.z) + widened(r) * std::cos(angle)));
+    auto at = [&centre, &vertex](double angle, float r) {
+        vertex(static_cast<float>(widened(centre.x) + widened(r) * std::sin(angle)), centre.y,
+               static_cast<float>(widened(centre.z) + widened(r) * std::cos(angle)));
     };
-
-    glDisable(GL_CULL_FACE);
-    glBegin(band ? GL_QUADS : GL_TRIANGLES);
     for (std::int32_t i = 0; i < segments; ++i) {
         const double leading = static_cast<double>(i) / widened(n) * widened(fullTurn);
         const double trailing = static_cast<double>((i + 1) % segments) / widened(n) * widened(fullTurn);
-        vertex(leading, radius);
-        vertex(trailing, outerTrailing);
+        at(leading, radius);
+        at(trailing, outerTrailing);
         if (band) {
-            vertex(trailing, innerTrailing);
-            vertex(leading, inner);
+            at(trailing, innerTrailing);
+            at(leading, inner);
         } else {
-            glVertex3f(centre.x, centre.y, centre.z);
+            vertex(centre.x, centre.y, centre.z);
         }
     }
+}
+
+}  // namespace
+
+void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare)
+{
+    glDisable(GL_CULL_FACE);
+    glBegin(width < radius ? GL_QUADS : GL_TRIANGLES);
+    ringVertices(centre, width, radius, segments, flare, [](float x, float y, float z) { glVertex3f(x, y, z); });
     glEnd();
 }
 
@@ -92,6 +109,62 @@ RingStackView ringStackView(float localTime, std::int32_t mode)
     return view;
 }
 
+namespace {
+
+// Every ring of the stack, bottom layer first, to `ring(centre, width, radius)`.
+template <typename Ring>
+void forEachRing(const RingStackView& view, Ring&& ring)
+{
+    // Ring phase: the innermost radius is 3 * offset, in (0, 12].
+    float offset = view.offset;
+    while (offset > 4.0f) offset -= 4.0f;
+
+    const float k = view.layerScale;
+    float y = -20.0f * k;
+    const float end = 20.0f * k;
+    if (!(y < end)) return;
+    const float width = k + 2.6f;
+    const float step = 4.0f * k;
+    double next = 0.0;
+    do {
+        for (std::int32_t j = 0; j < ringsPerLayer; ++j) {
+            const float radius = static_cast<float>(3.0 * (4.0 * j + widened(offset)));
+            ring(Vec3(0.0f, y + 5.0f, 0.0f), width, radius);
+        }
+        // The next height is compared unrounded but stored as a float, which
+        // can add an eleventh layer at the top.
+        next = widened(y) + widened(step);
+        y = static_cast<float>(next);
+    } while (next < widened(end));
+}
+
+// Counts, for every pixel, how many pieces cover it: one increment where a
+// row's span starts and one decrement past its end.
+class CoverageCount final : public SpanSink {
+public:
+    CoverageCount(std::int32_t width, std::int32_t height)
+        : SpanSink(width, height), steps(static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(height), 0)
+    {
+    }
+    void span(std::int32_t row, std::int32_t from, std::int32_t to) override
+    {
+        std::int32_t* line = steps.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width + 1);
+        ++line[from];
+        --line[to + 1];
+    }
+    std::vector<std::int32_t> steps;
+};
+
+// One channel of GL_ONE, GL_ONE_MINUS_SRC_ALPHA on 8-bit values.
+std::uint8_t addOver(std::uint8_t source, std::uint8_t destination, std::uint8_t sourceAlpha)
+{
+    const std::uint32_t t = static_cast<std::uint32_t>(destination) * (255u - sourceAlpha);
+    const std::uint32_t scaled = (t + (t >> 8) + 128u) >> 8;
+    return static_cast<std::uint8_t>(std::min<std::uint32_t>(255u, source + scaled));
+}
+
+}  // namespace
+
 void drawRingStack(const RingStackView& view)
 {
     if (!view.drawn) return;
@@ -113,34 +186,84 @@ void drawRingStack(const RingStackView& view)
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
 
-    // Ring phase: the innermost radius is 3 * offset, in (0, 12].
-    float offset = view.offset;
-    while (offset > 4.0f) offset -= 4.0f;
+    forEachRing(view, [&view](Vec3 centre, float width, float radius) {
+        drawRing(centre, width, radius, ringSides, view.flare);
+    });
+}
 
-    const float k = view.layerScale;
-    float y = -20.0f * k;
-    const float end = 20.0f * k;
-    if (!(y < end)) return;
-    const float width = k + 2.6f;
-    const float step = 4.0f * k;
-    double next = 0.0;
-    do {
-        for (std::int32_t j = 0; j < ringsPerLayer; ++j) {
-            const float radius = static_cast<float>(3.0 * (4.0 * j + widened(offset)));
-            drawRing(Vec3(0.0f, y + 5.0f, 0.0f), width, radius, ringSides, view.flare);
+void drawRingStackInMemory(const RingStackView& view, PictureView picture)
+{
+    if (!view.drawn) return;
+    GlMatrix projection = identityMatrix();
+    perspectiveMatrix(projection, 45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    GlMatrix modelView = identityMatrix();
+    scaleMatrix(modelView, 1.0f, 1.0f, 2.0f);
+    lookAtMatrix(modelView, view.eye.x, view.eye.y, view.eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    const GlMatrix transform = matrixProduct(projection, modelView);
+    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+
+    // Every piece adds the same colour over what lies beneath, so a pixel's
+    // colour follows from how many pieces cover it.
+    CoverageCount coverage(picture.width, picture.height);
+    forEachRing(view, [&](Vec3 centre, float width, float radius) {
+        std::array<ClipVertex, 4 * ringSides> corners;
+        std::size_t count = 0;
+        bool clipped = false;
+        ringVertices(centre, width, radius, ringSides, view.flare, [&](float x, float y, float z) {
+            corners[count] = transformVertex(transform, x, y, z, 1.0f);
+            clipped = clipped || outsideViewVolume(corners[count]);
+            ++count;
+        });
+        if (width < radius) {
+            for (std::size_t i = 0; i + 4 <= count; i += 4) {
+                const ClipVertex quad[4] = {corners[i], corners[i + 1], corners[i + 2], corners[i + 3]};
+                drawQuad(coverage, viewport, quad, clipped);
+            }
+        } else {
+            for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(coverage, viewport, corners[i], corners[i + 1], corners[i + 2]);
         }
-        // The next height is compared unrounded but stored as a float, which
-        // can add an eleventh layer at the top.
-        next = widened(y) + widened(step);
-        y = static_cast<float>(next);
-    } while (next < widened(end));
+    });
+
+    const std::uint32_t colour = packColour(view.red, 0.0f, view.blue, view.alpha);
+    std::uint8_t source[4];
+    std::memcpy(source, &colour, 4);
+    // Colours after n pieces over a cleared pixel.
+    std::vector<std::array<std::uint8_t, 4>> afterCount(1, {0, 0, 0, 0});
+    for (std::int32_t row = 0; row < picture.height; ++row) {
+        const std::int32_t* steps = coverage.steps.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width + 1);
+        std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
+        std::int32_t pieces = 0;
+        for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {
+            pieces += steps[x];
+            if (pieces <= 0) continue;
+            const bool cleared = pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0 && pixel[3] == 0;
+            if (cleared) {
+                while (afterCount.size() <= static_cast<std::size_t>(pieces)) {
+                    std::array<std::uint8_t, 4> next = afterCount.back();
+                    for (int c = 0; c < 4; ++c) next[c] = addOver(source[c], next[c], source[3]);
+                    afterCount.push_back(next);
+                }
+                std::memcpy(pixel, afterCount[static_cast<std::size_t>(pieces)].data(), 4);
+            } else {
+                for (std::int32_t n = 0; n < pieces; ++n)
+                    for (int c = 0; c < 4; ++c) pixel[c] = addOver(source[c], pixel[c], source[3]);
+            }
+        }
+    }
 }
 
 // Modes other than 0, 1 and 2 are never scheduled: they make the target
 // current and draw nothing, leaving its GL state as it was.
 void ringStackEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
 {
-    renderTargets.target(2).makeCurrent();
+    RenderTexture& target = renderTargets.target(2);
+    if (renderTargets.composeInMemory) {
+        // Captures: the same pixels, from coverage counts, without the
+        // driver blending 1,400 large pieces one over another.
+        drawRingStackInMemory(ringStackView(localTime, mode), target.drawInMemory());
+        return;
+    }
+    target.makeCurrent();
     drawRingStack(ringStackView(localTime, mode));
 }
 

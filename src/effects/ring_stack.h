@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "geometry/vec3.h"
+#include "render/software_triangles.h"
 
 namespace qelo {
 
@@ -36,5 +37,9 @@ RingStackView ringStackView(float localTime, std::int32_t mode);
 // Everything after making target 2 current: colour, camera, blending and the
 // layers. A view that is not drawn leaves the GL state untouched.
 void drawRingStack(const RingStackView& view);
+
+// The same layers drawn over `picture` instead of the current GL context:
+// on llvmpipe, the same pixels.
+void drawRingStackInMemory(const RingStackView& view, PictureView picture);
 
 }  // namespace qelo

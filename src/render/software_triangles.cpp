@@ -72,8 +72,7 @@ Vertex interpolate(float t, const Vertex& out, const Vertex& in, const ViewportT
 
 // Sutherland-Hodgman against each plane in `mask`, lowest first, with the
 // clipper's choice of which end to interpolate from; the result as a fan.
-void clipAndFill(PictureView picture, const ViewportTransform& viewport, const Vertex (&triangle)[3], unsigned mask,
-                 std::uint32_t rgba)
+void clipAndRasterise(SpanSink& sink, const ViewportTransform& viewport, const Vertex (&triangle)[3], unsigned mask)
 {
     // New vertices live in `made`; the lists hold pointers, as the clipper's do.
     Vertex made[maxPolygon * 2];
@@ -132,7 +131,7 @@ void clipAndFill(PictureView picture, const ViewportTransform& viewport, const V
         std::swap(in, out);
         n = count;
     }
-    for (std::size_t i = 2; i < n; ++i) fillTriangle(picture, in[i - 1]->window, in[i]->window, in[0]->window, rgba);
+    for (std::size_t i = 2; i < n; ++i) rasterise(sink, in[i - 1]->window, in[i]->window, in[0]->window);
 }
 
 // Snapped to the subpixel grid from the pixel's corner, rounding to nearest
@@ -179,10 +178,19 @@ struct ColumnBound {
     }
 };
 
-void fillSpan(std::uint8_t* row, std::int64_t from, std::int64_t to, std::uint32_t rgba)
-{
-    for (std::int64_t x = from; x <= to; ++x) std::memcpy(row + x * 4, &rgba, 4);
-}
+class FillSink final : public SpanSink {
+public:
+    FillSink(PictureView picture, std::uint32_t rgba) : SpanSink(picture.width, picture.height), picture(picture), rgba(rgba) {}
+    void span(std::int32_t row, std::int32_t from, std::int32_t to) override
+    {
+        std::uint8_t* line = picture.rgba + (static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width)) * 4;
+        for (std::int32_t x = from; x <= to; ++x) std::memcpy(line + static_cast<std::size_t>(x) * 4, &rgba, 4);
+    }
+
+private:
+    PictureView picture;
+    std::uint32_t rgba;
+};
 
 }  // namespace
 
@@ -231,7 +239,7 @@ WindowPoint windowPoint(const ClipVertex& v, const ViewportTransform& viewport)
     return {x * viewport.scaleX + viewport.translateX, y * viewport.scaleY + viewport.translateY};
 }
 
-void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint c, std::uint32_t rgba)
+void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
 {
     std::int32_t x[3] = {snap(a.x), snap(b.x), snap(c.x)};
     std::int32_t y[3] = {snap(a.y), snap(b.y), snap(c.y)};
@@ -249,9 +257,9 @@ void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint
 
     // Bounding box in pixels, inclusive, cut to the picture.
     const std::int32_t minX = std::max(std::min({x[0], x[1], x[2]}) >> subpixelBits, 0);
-    const std::int32_t maxX = std::min((std::max({x[0], x[1], x[2]}) - 1) >> subpixelBits, picture.width - 1);
+    const std::int32_t maxX = std::min((std::max({x[0], x[1], x[2]}) - 1) >> subpixelBits, sink.width - 1);
     const std::int32_t minY = std::max(std::min({y[0], y[1], y[2]}) >> subpixelBits, 0);
-    const std::int32_t maxY = std::min((std::max({y[0], y[1], y[2]}) - 1) >> subpixelBits, picture.height - 1);
+    const std::int32_t maxY = std::min((std::max({y[0], y[1], y[2]}) - 1) >> subpixelBits, sink.height - 1);
     if (minX > maxX || minY > maxY) return;
 
     // Edge i's value at pixel (px, py): constant + 256 dcdy py - 256 dcdx px,
@@ -292,9 +300,7 @@ void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint
     for (int i = 0; i < leftCount; ++i)
         for (std::int64_t row = minY; row < firstRow; ++row) lefts[i].nextRow();
 
-    const std::size_t stride = static_cast<std::size_t>(picture.width) * 4;
-    std::uint8_t* line = picture.rgba + static_cast<std::size_t>(firstRow) * stride;
-    for (std::int64_t py = firstRow; py <= lastRow; ++py, line += stride) {
+    for (std::int64_t py = firstRow; py <= lastRow; ++py) {
         std::int64_t from = minX;
         std::int64_t to = maxX;
         for (int i = 0; i < rightCount; ++i) {
@@ -305,12 +311,12 @@ void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint
             from = std::max(from, lefts[i].q + 1);
             lefts[i].nextRow();
         }
-        if (from <= to) fillSpan(line, from, to, rgba);
+        if (from <= to) sink.span(static_cast<std::int32_t>(py), static_cast<std::int32_t>(from), static_cast<std::int32_t>(to));
     }
 }
 
-void drawTriangle(PictureView picture, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
-                  const ClipVertex& c, std::uint32_t rgba)
+void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
+                  const ClipVertex& c)
 {
     for (const ClipVertex* v : {&a, &b, &c})
         if (!std::isfinite(v->x) || !std::isfinite(v->y) || !std::isfinite(v->z) || !std::isfinite(v->w)) return;
@@ -323,10 +329,36 @@ void drawTriangle(PictureView picture, const ViewportTransform& viewport, const 
     }
     const unsigned any = triangle[0].mask | triangle[1].mask | triangle[2].mask;
     if (any == 0) {
-        fillTriangle(picture, triangle[0].window, triangle[1].window, triangle[2].window, rgba);
+        rasterise(sink, triangle[0].window, triangle[1].window, triangle[2].window);
     } else if ((triangle[0].mask & triangle[1].mask & triangle[2].mask) == 0) {
-        clipAndFill(picture, viewport, triangle, any, rgba);
+        clipAndRasterise(sink, viewport, triangle, any);
     }
+}
+
+bool outsideViewVolume(const ClipVertex& v) { return outsideMask(v) != 0; }
+
+void drawQuad(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex (&q)[4], bool batchClipped)
+{
+    if (batchClipped) {
+        drawTriangle(sink, viewport, q[0], q[1], q[3]);
+        drawTriangle(sink, viewport, q[1], q[2], q[3]);
+    } else {
+        drawTriangle(sink, viewport, q[0], q[1], q[2]);
+        drawTriangle(sink, viewport, q[0], q[2], q[3]);
+    }
+}
+
+void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint c, std::uint32_t rgba)
+{
+    FillSink sink(picture, rgba);
+    rasterise(sink, a, b, c);
+}
+
+void drawTriangle(PictureView picture, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
+                  const ClipVertex& c, std::uint32_t rgba)
+{
+    FillSink sink(picture, rgba);
+    drawTriangle(sink, viewport, a, b, c);
 }
 
 }  // namespace qelo

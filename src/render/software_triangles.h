@@ -48,12 +48,38 @@ struct WindowPoint {
 };
 WindowPoint windowPoint(const ClipVertex& v, const ViewportTransform& viewport);
 
+// Receives a triangle's covered pixels row by row: columns from..to
+// inclusive, always within the sink's width x height.
+class SpanSink {
+public:
+    SpanSink(std::int32_t width, std::int32_t height) : width(width), height(height) {}
+    virtual void span(std::int32_t row, std::int32_t from, std::int32_t to) = 0;
+    const std::int32_t width;
+    const std::int32_t height;
+
+protected:
+    ~SpanSink() = default;
+};
+
+// The pixels a triangle in window coordinates covers.
+void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c);
+
+// One triangle of GL_TRIANGLES: clipped, mapped and rasterised. Triangles with
+// a non-finite coordinate cover nothing.
+void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
+                  const ClipVertex& c);
+
+// Whether a vertex lies outside the view volume (the driver then clips the
+// whole batch it belongs to, which changes how quads are split).
+bool outsideViewVolume(const ClipVertex& v);
+
+// One quad of GL_QUADS as the driver splits it: along 0-2 when no vertex of
+// its glBegin/glEnd batch lies outside the view volume, else along 1-3.
+void drawQuad(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex (&corners)[4], bool batchClipped);
+
 // Fills the pixels a triangle in window coordinates covers with `rgba`
 // (R in the lowest byte), limited to the picture.
 void fillTriangle(PictureView picture, WindowPoint a, WindowPoint b, WindowPoint c, std::uint32_t rgba);
-
-// One triangle of GL_TRIANGLES, clipped, mapped and filled. Triangles with a
-// non-finite coordinate draw nothing.
 void drawTriangle(PictureView picture, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
                   const ClipVertex& c, std::uint32_t rgba);
 
