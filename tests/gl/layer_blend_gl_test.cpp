@@ -186,11 +186,50 @@ TEST_F(LayerBlendGlTest, ComposingInMemoryLeavesTheWindowAloneUnlessABlendIsNotS
     EXPECT_TRUE(renderTargets.frameInMemory);
 }
 
+// A target drawn in memory stands for its picture in either compositing:
+// the frame in memory, and the window's when a blend is not standard.
+TEST_F(LayerBlendGlTest, APictureDrawnInMemoryIsTheTargetsInBothCompositings)
+{
+    renderTargets.clearAll();
+    const Bytes gradient = picture([](int x, int row, std::uint8_t* p) {
+        p[0] = static_cast<std::uint8_t>(x);
+        p[1] = static_cast<std::uint8_t>(row);
+        p[2] = 40;
+        p[3] = static_cast<std::uint8_t>(x + row);
+    });
+    fillPicture(2, gradient);
+    mainWindow.makeCurrent();
+    const Bytes window = windowComposite();
+
+    renderTargets.clearAll();
+    RenderTexture& target = renderTargets.target(2);
+    const PictureView memory = target.drawInMemory();
+    EXPECT_EQ(Bytes(memory.rgba, memory.rgba + gradient.size()), Bytes(gradient.size(), 0));  // cleared
+    std::copy(gradient.begin(), gradient.end(), memory.rgba);
+    mainWindow.makeCurrent();
+    renderTargets.composeInMemory = true;
+    renderTargets.compositeAll();
+    ASSERT_TRUE(renderTargets.frameInMemory);
+    expectWindowEquals(renderTargets.composeFrame(), window, "in memory");
+
+    target.blendSource = GL_ONE;  // this frame falls back to the window
+    clearWindow();
+    renderTargets.compositeAll();
+    EXPECT_FALSE(renderTargets.frameInMemory);
+    target.blendSource = GL_SRC_ALPHA;
+    renderTargets.composeInMemory = false;
+    clearWindow();
+    renderTargets.compositeAll();
+    EXPECT_EQ(windowPixels(), window);
+
+    renderTargets.clearAll();  // until drawn again, neither way shows it
+    EXPECT_FALSE(target.drawnInMemory);
+}
+
 // One-texel-per-pixel compositing samples nearest; the texture must be
 // linear again afterwards, for pictures drawn at any other scale (a window
-// resized from 1024 x 768). Disabled while it fails: the attribute pop
-// restores the filters of the texture bound before the push (the last target
-// made), so targets 0-3 are left sampling nearest.
+// resized from 1024 x 768). The attribute pop restores the filters of the
+// texture bound before the push, not the target's.
 TEST_F(LayerBlendGlTest, CompositingLeavesTheTargetsLinearlyFiltered)
 {
     renderTargets.clearAll();
