@@ -81,6 +81,7 @@ void RenderTexture::makeCurrent()
 void RenderTexture::clearOnNextUse()
 {
     drawnInMemory = false;
+    memoryIndex = 1 - memoryIndex;
     const bool drawn = drawnSinceClear;
     switchHere();
     drawnSinceClear = false;
@@ -136,17 +137,17 @@ unsigned int RenderTexture::bind()
 
 PictureView RenderTexture::drawInMemory()
 {
-    const std::size_t bytes = byteCount(width, height);
+    std::vector<std::uint8_t>& picture = memoryPictures[memoryIndex];
     if (!drawnInMemory) {
-        memoryPicture.assign(bytes, 0);
+        picture.assign(byteCount(width, height), 0);
         drawnInMemory = true;
     }
-    return {memoryPicture.data(), width, height};
+    return {picture.data(), width, height};
 }
 
 std::uint8_t* RenderTexture::readPixels()
 {
-    if (drawnInMemory) return memoryPicture.data();
+    if (drawnInMemory) return memoryPictures[memoryIndex].data();
     if (pixelsCurrent) return pixels.get();
     // As wide as its storage, the picture is the storage's first rows: the
     // storage is read straight into the block, which keeps the rows above.
@@ -207,7 +208,7 @@ void RenderTexture::composite(bool drawQuad)
 
     // A picture drawn in memory goes into the texture the quad samples.
     if (drawnInMemory && drawQuad)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, memoryPicture.data());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, memoryPictures[memoryIndex].data());
 
     // Blending a texel of alpha 0 leaves the window's pixel exactly as it was.
     if ((drawnSinceClear || drawnInMemory) && drawQuad) {

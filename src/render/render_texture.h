@@ -50,7 +50,9 @@ public:
     // Captures only: a width x height RGBA picture in memory (GL's row order)
     // that stands for the target's picture until the bank next clears it.
     // Cleared on the first call after the bank's clear. A frame draws a
-    // target either here or through GL, not both.
+    // target either here or through GL, not both. Frames alternate between
+    // two pictures: the one read for a frame stays untouched while the next
+    // frame draws, for a video writer blending one frame behind.
     PictureView drawInMemory();
 
     std::unique_ptr<std::uint8_t[]> pixels;
@@ -74,7 +76,8 @@ private:
 
     std::size_t pixelsBytes = 0;  // size of the block `pixels` points to
     bool clearPending = false;    // cleared by the bank; the glClear is still to be issued
-    std::vector<std::uint8_t> memoryPicture;
+    std::vector<std::uint8_t> memoryPictures[2];
+    int memoryIndex = 0;  // the picture this frame draws in
 };
 
 }  // namespace qelo

@@ -222,8 +222,14 @@ TEST_F(LayerBlendGlTest, APictureDrawnInMemoryIsTheTargetsInBothCompositings)
     renderTargets.compositeAll();
     EXPECT_EQ(windowPixels(), window);
 
+    // The next frame draws elsewhere: a writer one frame behind still reads
+    // this frame's picture.
+    const std::uint8_t* read = target.readPixels();
     renderTargets.clearAll();  // until drawn again, neither way shows it
     EXPECT_FALSE(target.drawnInMemory);
+    const PictureView next = target.drawInMemory();
+    std::fill(next.rgba, next.rgba + gradient.size(), 9);
+    EXPECT_EQ(Bytes(read, read + gradient.size()), gradient);
 }
 
 // One-texel-per-pixel compositing samples nearest; the texture must be
