@@ -138,23 +138,6 @@ void forEachRing(const RingStackView& view, Ring&& ring)
     } while (next < widened(end));
 }
 
-// Counts, for every pixel, how many pieces cover it: one increment where a
-// row's span starts and one decrement past its end.
-class CoverageCount final : public SpanSink {
-public:
-    CoverageCount(std::int32_t width, std::int32_t height)
-        : SpanSink(width, height), steps(static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(height), 0)
-    {
-    }
-    void span(std::int32_t row, std::int32_t from, std::int32_t to) override
-    {
-        std::int32_t* line = steps.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width + 1);
-        ++line[from];
-        --line[to + 1];
-    }
-    std::vector<std::int32_t> steps;
-};
-
 // One channel of GL_ONE, GL_ONE_MINUS_SRC_ALPHA on 8-bit values.
 std::uint8_t addOver(std::uint8_t source, std::uint8_t destination, std::uint8_t sourceAlpha)
 {
@@ -230,7 +213,7 @@ void drawRingStackInMemory(const RingStackView& view, PictureView picture)
     // Colours after n pieces over a cleared pixel.
     std::vector<std::array<std::uint8_t, 4>> afterCount(1, {0, 0, 0, 0});
     for (std::int32_t row = 0; row < picture.height; ++row) {
-        const std::int32_t* steps = coverage.steps.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width + 1);
+        const std::int32_t* steps = coverage.row(row);
         std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
         std::int32_t pieces = 0;
         for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {

@@ -4,10 +4,14 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "effects/paced_test.h"
 #include "effects/random_events.h"
 #include "geometry/vec3.h"
+#include "render/fixed_function_matrix.h"
+#include "render/plain_drawing_state.h"
+#include "render/software_triangles.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -37,11 +41,16 @@ void jitterTilt(std::optional<Clock>& tiltClock, float& tilt)
 // Square i sits on the copy of the curve turned by 30 i degrees about z (one
 // of twelve), at a parameter u scattered by cos(32 i) around the band that k
 // slides along the curve, and tumbles by 300 u degrees.
+float squareParameter(std::int32_t i, double k)
+{
+    return static_cast<float>(std::fabs(std::sin(double{0.1f} * std::cos(32.0 * i) + k)));
+}
+
 void drawSquare(const SplinePath& swarmPath, std::int32_t i, double k)
 {
     glPushMatrix();
     glRotatef(static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
-    const float u = static_cast<float>(std::fabs(std::sin(double{0.1f} * std::cos(32.0 * i) + k)));
+    const float u = squareParameter(i, k);
     const Vec3 p = swarmPath.pointAt(u);
     glTranslatef(p.x, p.y, p.z);
     glRotatef(static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
@@ -77,7 +86,14 @@ void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed)
     }
 }
 
-void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
+namespace {
+
+float depthScale(float localTime) { return static_cast<float>(std::sin(double{localTime}) + 2.0); }
+float spinAngle(float localTime) { return static_cast<float>(localTime * 60.0); }
+
+// Everything before the squares: the reshape and tilt tests with their
+// draws, the camera, colour and state, in the current context.
+void setUpSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
 {
     if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
 
@@ -92,7 +108,7 @@ void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
     // Fixed camera; the depth scale breathes between 1 and 3.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glScalef(1.0f, 1.0f, static_cast<float>(std::sin(double{localTime}) + 2.0));
+    glScalef(1.0f, 1.0f, depthScale(localTime));
     gluLookAt(0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
     // Unblended: every covered pixel holds white at alpha 0.4 however many
@@ -103,18 +119,88 @@ void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
 
     // The whole figure spins at 60 degrees a second about an axis the tilt jitters.
     jitterTilt(state.tiltClock, state.tilt);
-    glRotatef(static_cast<float>(localTime * 60.0), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
+    glRotatef(spinAngle(localTime), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
+}
 
-    // cos(32 i) scatters the squares over a band of the curve that slides with time.
-    const double k = double{0.2f} * localTime;
+// cos(32 i) scatters the squares over a band of the curve that slides with time.
+double bandPosition(float localTime) { return double{0.2f} * localTime; }
+
+void drawSquares(const SquareSwarmState& state, float localTime)
+{
+    const double k = bandPosition(localTime);
     for (std::int32_t i = 0; i < squareCount; ++i) drawSquare(*state.swarmPath, i, k);
+}
+
+}  // namespace
+
+void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
+{
+    setUpSwarm(state, localTime, firstFrame);
+    drawSquares(state, localTime);
+}
+
+void drawSquaresInMemory(const SquareSwarmState& state, float localTime, PictureView picture)
+{
+    GlMatrix projection = identityMatrix();
+    perspectiveMatrix(projection, 45.0, 1.3333333333333333, double{0.1f}, 1000.0);
+    GlMatrix modelView = identityMatrix();
+    scaleMatrix(modelView, 1.0f, 1.0f, depthScale(localTime));
+    lookAtMatrix(modelView, 0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    rotateMatrix(modelView, spinAngle(localTime), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
+    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+
+    // One colour, unblended: a pixel is white at 0.4 if any square covers it.
+    CoverageCount coverage(picture.width, picture.height);
+    const double k = bandPosition(localTime);
+    for (std::int32_t i = 0; i < squareCount; ++i) {
+        GlMatrix square = modelView;
+        rotateMatrix(square, static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
+        const float u = squareParameter(i, k);
+        const Vec3 p = state.swarmPath->pointAt(u);
+        translateMatrix(square, p.x, p.y, p.z);
+        rotateMatrix(square, static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
+        const GlMatrix transform = matrixProduct(projection, square);
+        const ClipVertex corners[4] = {transformVertex(transform, -0.5f, -0.5f, 0.0f, 1.0f),
+                                       transformVertex(transform, 0.5f, -0.5f, 0.0f, 1.0f),
+                                       transformVertex(transform, 0.5f, 0.5f, 0.0f, 1.0f),
+                                       transformVertex(transform, -0.5f, 0.5f, 0.0f, 1.0f)};
+        bool clipped = false;
+        for (const ClipVertex& corner : corners) clipped = clipped || outsideViewVolume(corner);
+        drawQuad(coverage, viewport, corners, clipped);
+    }
+
+    const std::uint32_t colour = packColour(1.0f, 1.0f, 1.0f, 0.4f);
+    for (std::int32_t row = 0; row < picture.height; ++row) {
+        const std::int32_t* steps = coverage.row(row);
+        std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
+        std::int32_t squares = 0;
+        for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {
+            squares += steps[x];
+            if (squares > 0) std::memcpy(pixel, &colour, 4);
+        }
+    }
 }
 
 void squareSwarmEffect(float localTime, float /*progress*/, bool firstFrame, std::int32_t /*mode*/)
 {
     SquareSwarmState& state = squareSwarmState();
     if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
-    renderTargets.target(3).makeCurrent();
+    RenderTexture& target = renderTargets.target(3);
+    if (renderTargets.composeInMemory && !target.drawnSinceClear) {
+        // Captures: the GL state is set as always (the tree scene inherits
+        // it), the squares are drawn in memory when that state lets them be
+        // (the target shares its context with other scenes).
+        target.makeCurrentForState();
+        setUpSwarm(state, localTime, firstFrame);
+        if (plainDrawingState()) {
+            drawSquaresInMemory(state, localTime, target.drawInMemory());
+            return;
+        }
+        target.makeCurrent();
+        drawSquares(state, localTime);
+        return;
+    }
+    target.makeCurrent();
     drawSquareSwarm(state, localTime, firstFrame);
 }
 

@@ -8,6 +8,7 @@
 
 #include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
+#include "render/software_triangles.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -33,5 +34,10 @@ void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed);
 // order: 0 or 1 for the reshape test, 90 after reseeding when it reshapes, then
 // 0, 1 or 2 for the tilt test.
 void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame);
+
+// The squares of a frame whose state drawSquareSwarm's first part has set
+// (the path, the tilt), drawn over `picture` instead of through GL: on
+// llvmpipe, the same pixels.
+void drawSquaresInMemory(const SquareSwarmState& state, float localTime, PictureView picture);
 
 }  // namespace qelo

@@ -58,6 +58,53 @@ void translateMatrix(GlMatrix& m, float x, float y, float z)
     for (int row = 0; row < 4; ++row) m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
 }
 
+void rotateMatrix(GlMatrix& m, float angle, float x, float y, float z)
+{
+    if (angle == 0.0f) return;
+    const double radians = static_cast<double>(angle) * 3.14159265358979323846 / 180.0;
+    const float s = std::sin(static_cast<float>(radians));
+    const float c = std::cos(static_cast<float>(radians));
+    GlMatrix r = identityMatrix();
+    auto at = [&r](int row, int column) -> float& { return r[4 * column + row]; };
+    // GL's shortcuts for the coordinate axes, then the general axis.
+    if (x == 0.0f && y == 0.0f && z != 0.0f) {
+        at(0, 0) = c;
+        at(1, 1) = c;
+        at(0, 1) = z < 0.0f ? s : -s;
+        at(1, 0) = z < 0.0f ? -s : s;
+    } else if (x == 0.0f && y != 0.0f && z == 0.0f) {
+        at(0, 0) = c;
+        at(2, 2) = c;
+        at(0, 2) = y < 0.0f ? -s : s;
+        at(2, 0) = y < 0.0f ? s : -s;
+    } else if (x != 0.0f && y == 0.0f && z == 0.0f) {
+        at(1, 1) = c;
+        at(2, 2) = c;
+        at(1, 2) = x < 0.0f ? s : -s;
+        at(2, 1) = x < 0.0f ? -s : s;
+    } else {
+        const float magnitude = std::sqrt(x * x + y * y + z * z);
+        if (magnitude <= 1.0e-4f) return;
+        x /= magnitude;
+        y /= magnitude;
+        z /= magnitude;
+        const float xx = x * x, yy = y * y, zz = z * z;
+        const float xy = x * y, yz = y * z, zx = z * x;
+        const float xs = x * s, ys = y * s, zs = z * s;
+        const float oneMinusC = 1.0f - c;
+        at(0, 0) = (oneMinusC * xx) + c;
+        at(0, 1) = (oneMinusC * xy) - zs;
+        at(0, 2) = (oneMinusC * zx) + ys;
+        at(1, 0) = (oneMinusC * xy) + zs;
+        at(1, 1) = (oneMinusC * yy) + c;
+        at(1, 2) = (oneMinusC * yz) - xs;
+        at(2, 0) = (oneMinusC * zx) - ys;
+        at(2, 1) = (oneMinusC * yz) + xs;
+        at(2, 2) = (oneMinusC * zz) + c;
+    }
+    m = matrixProduct(m, r);
+}
+
 void perspectiveMatrix(GlMatrix& m, double fovy, double aspect, double zNear, double zFar)
 {
     const double radians = fovy / 2 * 3.14159265358979323846 / 180;

@@ -78,6 +78,13 @@ void RenderTexture::makeCurrent()
     issuePendingClear();
 }
 
+void RenderTexture::makeCurrentForState()
+{
+    const bool drawn = drawnSinceClear;
+    makeCurrent();
+    drawnSinceClear = drawn;
+}
+
 void RenderTexture::clearOnNextUse()
 {
     drawnInMemory = false;

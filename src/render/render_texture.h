@@ -25,6 +25,10 @@ public:
     // The target's own context becomes current, viewport (0, 0, width, height).
     // Counts as drawing: drawnSinceClear is set.
     void makeCurrent();
+    // The context becomes current as makeCurrent makes it, for state changes
+    // only: it does not count as drawing (a scene drawn in memory still
+    // leaves the GL state it would have left).
+    void makeCurrentForState();
     // The bank's clearing pass: the same switch (with the binding it
     // releases), and unless still clear, a clear of colour, depth and
     // stencil. The clear is issued when the target is next made current or

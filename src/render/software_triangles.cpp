@@ -194,6 +194,23 @@ private:
 
 }  // namespace
 
+CoverageCount::CoverageCount(std::int32_t width, std::int32_t height)
+    : SpanSink(width, height), steps(static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(height), 0)
+{
+}
+
+void CoverageCount::span(std::int32_t y, std::int32_t from, std::int32_t to)
+{
+    std::int32_t* line = steps.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width + 1);
+    ++line[from];
+    --line[to + 1];
+}
+
+const std::int32_t* CoverageCount::row(std::int32_t y) const
+{
+    return steps.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width + 1);
+}
+
 ViewportTransform viewportTransform(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
 {
     const float halfWidth = 0.5f * static_cast<float>(width);

@@ -16,6 +16,7 @@
 // The GL tests draw the same triangles both ways and compare every pixel.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace qelo {
 
@@ -59,6 +60,20 @@ public:
 
 protected:
     ~SpanSink() = default;
+};
+
+// Counts, for every pixel, how many triangles cover it, as one increment
+// where a row's span starts and one decrement past its end: a running sum
+// along a row gives each pixel's count.
+class CoverageCount final : public SpanSink {
+public:
+    CoverageCount(std::int32_t width, std::int32_t height);
+    void span(std::int32_t row, std::int32_t from, std::int32_t to) override;
+    // width + 1 steps of one row.
+    const std::int32_t* row(std::int32_t y) const;
+
+private:
+    std::vector<std::int32_t> steps;
 };
 
 // The pixels a triangle in window coordinates covers.
