@@ -6,12 +6,15 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "effects/square_swarm.h"
 #include "effects/tree_scene.h"
 #include "gl/gl_fixture.h"
+#include "shell/fake_counter.h"
 #include "shell/globals.h"
+#include "shell/random.h"
 
 namespace qelo {
 namespace {
@@ -94,6 +97,63 @@ TEST_F(SwarmAndTree, TreeSceneDrawsItsFirstRingsUnblendedAfterTheSwarm)
     const RingPixels second = halfTransparentRings(frame(treeSceneEffect, 0.7f, false));
     ASSERT_GT(second.count, 1000u);
     EXPECT_LT(second.opaqueSum, second.count * 5 / 100);
+}
+
+// A first swarm frame (its curve made from `pathSeed`) with the spin axis
+// tilted by `tilt`, through GL or in memory; the generator's state after it
+// in `after`.
+Pixels swarmFrame(bool inMemory, std::int32_t pathSeed, float tilt, float localTime, std::uint32_t& after)
+{
+    SquareSwarmState& state = squareSwarmState();
+    state.swarmSeed = pathSeed;
+    state.tilt = tilt;
+    state.reshapeClock.reset();
+    state.tiltClock.reset();
+    testing::useFakeCounter(5000);
+    srand(12345);
+    renderTargets.composeInMemory = inMemory;
+    renderTargets.clearAll();
+    squareSwarmEffect(localTime, 0.0f, true, 0);
+    after = randState();
+    renderTargets.composeInMemory = false;
+    return test::targetPixels(3);
+}
+
+int differing(const Pixels& a, const Pixels& b)
+{
+    int n = 0;
+    for (std::size_t p = 0; p < a.size(); p += 4) n += a[p] != b[p] || a[p + 1] != b[p + 1] || a[p + 2] != b[p + 2] || a[p + 3] != b[p + 3];
+    return n;
+}
+
+TEST_F(SwarmAndTree, InMemoryTheSwarmHasTheDriversPixelsAndDrawsTheSame)
+{
+    // Curves from several seeds, tilts about every kind of axis (0 gives a
+    // pure z axis); squares run off every edge and behind the eye.
+    for (const auto& [seed, tilt, time] : {std::tuple{38383, 1.0f, 0.0f}, {38390, 0.0f, 2.7f}, {40001, 0.37f, 11.3f},
+                                           {38384, 0.91f, 29.9f}, {12, -0.5f, 6.1f}}) {
+        std::uint32_t afterGl = 0;
+        std::uint32_t afterMemory = 0;
+        const Pixels gl = swarmFrame(false, seed, tilt, time, afterGl);
+        const Pixels memory = swarmFrame(true, seed, tilt, time, afterMemory);
+        EXPECT_TRUE(renderTargets.target(3).drawnInMemory);
+        EXPECT_EQ(differing(gl, memory), 0) << time;
+        EXPECT_EQ(afterMemory, afterGl) << time;
+    }
+    EXPECT_FALSE(enabledInTarget3(GL_BLEND));  // the state is set all the same
+}
+
+TEST_F(SwarmAndTree, TheSwarmDrawsThroughGlWhenTheStateItInheritsIsNotPlain)
+{
+    renderTargets.target(3).makeCurrent();
+    glEnable(GL_CULL_FACE);  // left by someone: squares facing away vanish
+    std::uint32_t after = 0;
+    const Pixels memory = swarmFrame(true, 38383, 1.0f, 4.0f, after);
+    EXPECT_FALSE(renderTargets.target(3).drawnInMemory);
+    const Pixels gl = swarmFrame(false, 38383, 1.0f, 4.0f, after);
+    EXPECT_EQ(differing(gl, memory), 0);
+    renderTargets.target(3).makeCurrent();
+    glDisable(GL_CULL_FACE);
 }
 
 }  // namespace
