@@ -189,25 +189,35 @@ void drawRingStackInMemory(const RingStackView& view, PictureView picture)
     // colour follows from how many pieces cover it.
     CoverageCount coverage(picture.width, picture.height);
     forEachRing(view, [&](Vec3 centre, float width, float radius) {
-        std::array<ClipVertex, 4 * ringSides> corners;
-        std::size_t count = 0;
-        bool clipped = false;
-        ringVertices(centre, width, radius, ringSides, view.flare, [&](float x, float y, float z) {
-            corners[count] = transformVertex(transform, x, y, z, 1.0f);
-            clipped = clipped || outsideViewVolume(corners[count]);
-            ++count;
-        });
-        if (width < radius) {
-            for (std::size_t i = 0; i + 4 <= count; i += 4) {
-                const ClipVertex quad[4] = {corners[i], corners[i + 1], corners[i + 2], corners[i + 3]};
-                drawQuad(coverage, viewport, quad, clipped);
-            }
-        } else {
-            for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(coverage, viewport, corners[i], corners[i + 1], corners[i + 2]);
-        }
+        countRingCoverage(coverage, transform, viewport, centre, width, radius, ringSides, view.flare);
     });
+    resolveAddedCoverage(coverage, packColour(view.red, 0.0f, view.blue, view.alpha), picture);
+}
 
-    const std::uint32_t colour = packColour(view.red, 0.0f, view.blue, view.alpha);
+void countRingCoverage(CoverageCount& coverage, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
+                       float width, float radius, std::int32_t segments, float flare)
+{
+    // One glBegin/glEnd batch: whether any vertex is clipped decides the split.
+    std::vector<ClipVertex> corners;
+    corners.reserve(static_cast<std::size_t>(std::max(segments, 0)) * 4);
+    bool clipped = false;
+    ringVertices(centre, width, radius, segments, flare, [&](float x, float y, float z) {
+        corners.push_back(transformVertex(transform, x, y, z, 1.0f));
+        clipped = clipped || outsideViewVolume(corners.back());
+    });
+    const std::size_t count = corners.size();
+    if (width < radius) {
+        for (std::size_t i = 0; i + 4 <= count; i += 4) {
+            const ClipVertex quad[4] = {corners[i], corners[i + 1], corners[i + 2], corners[i + 3]};
+            drawQuad(coverage, viewport, quad, clipped);
+        }
+    } else {
+        for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(coverage, viewport, corners[i], corners[i + 1], corners[i + 2]);
+    }
+}
+
+void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, PictureView picture)
+{
     std::uint8_t source[4];
     std::memcpy(source, &colour, 4);
     // Colours after n pieces over a cleared pixel.

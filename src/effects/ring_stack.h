@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "geometry/vec3.h"
+#include "render/fixed_function_matrix.h"
 #include "render/software_triangles.h"
 
 namespace qelo {
@@ -37,6 +38,15 @@ RingStackView ringStackView(float localTime, std::int32_t mode);
 // Everything after making target 2 current: colour, camera, blending and the
 // layers. A view that is not drawn leaves the GL state untouched.
 void drawRingStack(const RingStackView& view);
+
+// Rings drawn in memory. countRingCoverage adds one ring's pieces, as
+// drawRing draws them under `transform` (projection x model-view), to the
+// counts; resolveAddedCoverage then colours every covered pixel of `picture`
+// as that many pieces of `colour` (packed RGBA) added with GL_ONE,
+// GL_ONE_MINUS_SRC_ALPHA in the driver's 8-bit arithmetic.
+void countRingCoverage(CoverageCount& coverage, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
+                       float width, float radius, std::int32_t segments, float flare);
+void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, PictureView picture);
 
 // The same layers drawn over `picture` instead of the current GL context:
 // on llvmpipe, the same pixels.

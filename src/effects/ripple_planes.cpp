@@ -11,6 +11,9 @@
 #include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "effects/ring_stack.h"
+#include "render/fixed_function_matrix.h"
+#include "render/plain_drawing_state.h"
+#include "render/software_triangles.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 
@@ -55,31 +58,21 @@ void updateRippleCamera(RipplePlanesState& state)
     state.depthScale = randomFraction() * 5.0f + 0.25f;
 }
 
-void drawRipplePlanes(RipplePlanesState& state, float localTime)
+namespace {
+
+float ringPhaseAt(float localTime)
 {
-    updateRippleCamera(state);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     float ringPhase = static_cast<float>(20.0 * widened(localTime) + 100.0);
-
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
-    // The depth scale goes before the look-at, so it scales eye-space depth:
-    // that zooms the picture by 1 / depthScale.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glScalef(1.0f, 1.0f, state.depthScale);
-    const Vec3 eye = *state.camera;
-    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-
     while (ringPhase > spacing) ringPhase -= spacing;  // (0, 9]
+    return ringPhase;
+}
 
+}  // namespace
+
+// The three families over the view setRippleState left.
+void drawRippleFamilies(float localTime)
+{
+    const float ringPhase = ringPhaseAt(localTime);
     const float tumble = tumbleSpeed * localTime;
     drawFamily(0.0f, ringPhase);
     glPushMatrix();
@@ -90,10 +83,83 @@ void drawRipplePlanes(RipplePlanesState& state, float localTime)
     drawFamily(0.66f, ringPhase);
 }
 
+void drawRipplePlanes(RipplePlanesState& state, float localTime)
+{
+    updateRippleCamera(state);
+    setRippleState(state);
+    drawRippleFamilies(localTime);
+}
+
+void setRippleState(const RipplePlanesState& state)
+{
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    // The depth scale goes before the look-at, so it scales eye-space depth:
+    // that zooms the picture by 1 / depthScale.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScalef(1.0f, 1.0f, state.depthScale);
+    const Vec3 eye = *state.camera;
+    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void drawRipplesInMemory(const RipplePlanesState& state, float localTime, PictureView picture)
+{
+    GlMatrix projection = identityMatrix();
+    perspectiveMatrix(projection, 45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    GlMatrix view = identityMatrix();
+    scaleMatrix(view, 1.0f, 1.0f, state.depthScale);
+    const Vec3 eye = *state.camera;
+    lookAtMatrix(view, eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+    const float ringPhase = ringPhaseAt(localTime);
+    const float tumble = tumbleSpeed * localTime;
+
+    CoverageCount coverage(picture.width, picture.height);
+    const auto family = [&](const GlMatrix& modelView, float shift) {
+        const GlMatrix transform = matrixProduct(projection, modelView);
+        for (std::int32_t i = 0; i < ringsPerFamily; ++i) {
+            const float radius = static_cast<float>(widened(spacing) * (i + widened(shift)) + widened(ringPhase));
+            countRingCoverage(coverage, transform, viewport, Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
+        }
+    };
+    family(view, 0.0f);
+    GlMatrix turned = view;
+    rotateMatrix(turned, tumble, 0.0f, 0.0f, 1.0f);
+    family(turned, 0.33f);
+    rotateMatrix(view, tumble, 1.0f, 0.0f, 0.0f);
+    family(view, 0.66f);
+    resolveAddedCoverage(coverage, packColour(1.0f, 1.0f, 1.0f, 0.5f), picture);
+}
+
 void ripplePlanesEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)
 {
-    renderTargets.target(3).makeCurrent();
-    drawRipplePlanes(ripplePlanesState(), localTime);
+    RipplePlanesState& state = ripplePlanesState();
+    RenderTexture& target = renderTargets.target(3);
+    if (renderTargets.composeInMemory && !target.drawnSinceClear) {
+        // Captures: the GL state is set as always (the target's context is
+        // shared), the ripples drawn in memory when that state lets them be.
+        target.makeCurrentForState();
+        updateRippleCamera(state);
+        setRippleState(state);
+        if (plainDrawingState()) {
+            glRotatef(tumbleSpeed * localTime, 1.0f, 0.0f, 0.0f);  // the view the GL drawing leaves
+            drawRipplesInMemory(state, localTime, target.drawInMemory());
+            return;
+        }
+        target.makeCurrent();
+        drawRippleFamilies(localTime);
+        return;
+    }
+    target.makeCurrent();
+    drawRipplePlanes(state, localTime);
 }
 
 }  // namespace qelo

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "geometry/vec3.h"
+#include "render/software_triangles.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -30,5 +31,11 @@ void updateRippleCamera(RipplePlanesState& state);
 // (1, 1, 1, 0.5), the perspective projection and the tilted view for the
 // routines that draw into target 3 next.
 void drawRipplePlanes(RipplePlanesState& state, float localTime);
+
+// drawRipplePlanes in parts: the colour, camera and state (after the camera
+// test), and the families drawn in memory over `picture` instead of through
+// GL (on llvmpipe, the same pixels).
+void setRippleState(const RipplePlanesState& state);
+void drawRipplesInMemory(const RipplePlanesState& state, float localTime, PictureView picture);
 
 }  // namespace qelo

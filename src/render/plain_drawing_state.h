@@ -2,8 +2,10 @@
 // Whether the current GL context would draw flat-coloured triangles exactly
 // as the in-memory rasteriser does: nothing enabled that changes which pixels
 // a triangle covers or what it writes there (texturing, lighting, fog, tests,
-// blending, culling, clip planes, stipple, logic ops, masks, polygon modes).
-// A scene drawn in memory checks it first and draws through GL otherwise.
+// culling, clip planes, stipple, logic ops, masks, polygon modes), and the
+// blend equation the plain sum. Whether blending is on, and with which
+// factors, is the caller's: it sets them itself just before. A scene drawn
+// in memory checks this first and draws through GL otherwise.
 namespace qelo {
 
 bool plainDrawingState();
