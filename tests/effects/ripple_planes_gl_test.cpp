@@ -2,6 +2,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "effects/effects.h"
 #include "effects/ripple_planes.h"
 #include "gl/gl_fixture.h"
@@ -58,6 +62,49 @@ TEST_F(RipplePicture, LeavesAdditiveWhiteAndTheTiltedView)
     }
     EXPECT_GT(single, 1000);
     EXPECT_GT(crossed, 100);
+}
+
+// One frame of the ripples from a given camera, through GL or in memory:
+// the picture and the model-view left in target 3.
+struct RippleFrame {
+    std::vector<std::uint8_t> pixels;
+    std::array<float, 16> view;
+};
+
+RippleFrame rippleFrame(bool inMemory, Vec3 camera, float depthScale, float localTime)
+{
+    RipplePlanesState& state = ripplePlanesState();
+    state.camera = camera;
+    state.depthScale = depthScale;
+    state.jumpClock.reset();
+    testing::useFakeCounter(1000);
+    renderTargets.composeInMemory = inMemory;
+    renderTargets.clearAll();
+    ripplePlanesEffect(localTime, 0.0f, false, 0);
+    renderTargets.composeInMemory = false;
+    RippleFrame frame{targetPixels(3), {}};
+    renderTargets.target(3).makeCurrent();
+    glGetFloatv(GL_MODELVIEW_MATRIX, frame.view.data());
+    return frame;
+}
+
+TEST_F(RipplePicture, InMemoryTheRipplesHaveTheDriversPixelsAndLeaveTheSameView)
+{
+    // Cameras near and far, zoomed in and out; rings through the eye's plane.
+    const struct {
+        Vec3 camera;
+        float depthScale;
+        float time;
+    } frames[] = {{{-14.0f, -20.0f, -14.0f}, 5.0f, 1.8f}, {{3.0f, 17.5f, -14.0f}, 0.25f, 4.4f}, {{-9.0f, 0.5f, -14.0f}, 2.2f, 8.9f}};
+    for (const auto& f : frames) {
+        const RippleFrame gl = rippleFrame(false, f.camera, f.depthScale, f.time);
+        const RippleFrame memory = rippleFrame(true, f.camera, f.depthScale, f.time);
+        EXPECT_TRUE(renderTargets.target(3).drawnInMemory);
+        int differing = 0;
+        for (std::size_t p = 0; p < gl.pixels.size(); ++p) differing += gl.pixels[p] != memory.pixels[p];
+        EXPECT_EQ(differing, 0) << f.time;
+        EXPECT_EQ(gl.view, memory.view) << f.time;
+    }
 }
 
 }  // namespace
