@@ -4,6 +4,15 @@
 
 namespace qelo {
 
+namespace {
+
+// GL 1.2+ names that not every platform's gl.h carries.
+constexpr GLenum blendEquationRgb = 0x8009;    // GL_BLEND_EQUATION_RGB
+constexpr GLenum blendEquationAlpha = 0x883D;  // GL_BLEND_EQUATION_ALPHA
+constexpr GLint functionAdd = 0x8006;          // GL_FUNC_ADD
+
+}  // namespace
+
 bool plainDrawingState()
 {
     static const GLenum changing[] = {
@@ -22,11 +31,11 @@ bool plainDrawingState()
     GLint renderMode = 0;
     glGetIntegerv(GL_RENDER_MODE, &renderMode);
     GLint equation = 0;
-    glGetIntegerv(GL_BLEND_EQUATION_RGB, &equation);
+    glGetIntegerv(blendEquationRgb, &equation);
     GLint equationAlpha = 0;
-    glGetIntegerv(GL_BLEND_EQUATION_ALPHA, &equationAlpha);
+    glGetIntegerv(blendEquationAlpha, &equationAlpha);
     return mask[0] && mask[1] && mask[2] && mask[3] && modes[0] == GL_FILL && modes[1] == GL_FILL &&
-           renderMode == GL_RENDER && equation == GL_FUNC_ADD && equationAlpha == GL_FUNC_ADD;
+           renderMode == GL_RENDER && equation == functionAdd && equationAlpha == functionAdd;
 }
 
 }  // namespace qelo
