@@ -24,6 +24,10 @@ struct VideoSettings {
 // as RGBA, top row first, on standard input.
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
+// ffmpeg's environment: `parent` (a null-terminated list, may be null) with
+// heap settings for glibc merged into GLIBC_TUNABLES ahead of any given.
+std::vector<std::string> ffmpegEnvironment(const char* const* parent);
+
 // Where `program` would be run from: the path found on $PATH (or the name
 // itself when it contains a slash and is executable); empty when nowhere.
 std::string findProgram(const std::string& program);

@@ -80,3 +80,28 @@ TEST(VideoArguments, FramesAndMusicMeetAtShowTimeZero)
 }
 
 }  // namespace
+
+namespace qelo {
+namespace {
+
+TEST(VideoEnvironment, KeepsEverythingAndPutsTheHeapSettingsAheadOfTheCallers)
+{
+    const char* plain[] = {"PATH=/usr/bin", "HOME=/root", nullptr};
+    const std::vector<std::string> added = ffmpegEnvironment(plain);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(added[0], "PATH=/usr/bin");
+    EXPECT_EQ(added[1], "HOME=/root");
+    EXPECT_TRUE(added[2].starts_with("GLIBC_TUNABLES=glibc.malloc.mmap_threshold="));
+
+    const char* tuned[] = {"GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4096", "LANG=C", nullptr};
+    const std::vector<std::string> merged = ffmpegEnvironment(tuned);
+    ASSERT_EQ(merged.size(), 2u);
+    EXPECT_TRUE(merged[0].starts_with("GLIBC_TUNABLES=glibc.malloc.mmap_threshold=33554432"));
+    EXPECT_TRUE(merged[0].ends_with(":glibc.malloc.mmap_threshold=4096"));  // the caller's wins
+    EXPECT_EQ(merged[1], "LANG=C");
+
+    EXPECT_EQ(ffmpegEnvironment(nullptr).size(), 1u);
+}
+
+}  // namespace
+}  // namespace qelo
