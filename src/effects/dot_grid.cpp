@@ -41,11 +41,26 @@ struct Colour {
     float red, green, blue, alpha;
 };
 
+// The wedge edges' directions, 0.05 units long: (sin, cos) of edge j's
+// angle, the same for every dot of a frame.
+using Directions = std::array<Point, segments>;
+
+Directions wedgeDirections(float phase)
+{
+    Directions d;
+    for (std::int32_t j = 0; j < segments; ++j) {
+        const double angle = static_cast<double>(j) / segments * widened(fullTurn) + widened(phase);
+        d[static_cast<std::size_t>(j)] = {static_cast<float>(widened(dotScale) * std::sin(angle)),
+                                          static_cast<float>(widened(dotScale) * std::cos(angle))};
+    }
+    return d;
+}
+
 // One dot: 50 red wedges out to the rim, each overdrawn by a grey wedge out to
 // the inner radius. Angles run from +y (down on screen) towards +x. Each
 // triangle goes to `triangle(colour, a, b, c)`.
 template <typename Triangle>
-void drawDot(float x, float y, float phase, float outer, float inner, Triangle&& triangle)
+void drawDot(float x, float y, const Directions& directions, float outer, float inner, Triangle&& triangle)
 {
     const float rimAlpha = randomFraction();
     rand();  // drawn and discarded
@@ -53,26 +68,22 @@ void drawDot(float x, float y, float phase, float outer, float inner, Triangle&&
     const Colour rim{1.0f, 0.0f, 0.0f, rimAlpha};
     const Colour centre{grey, grey, grey, 1.0f};
     const Point middle{x, y};
+    auto at = [x, y](float radius, Point direction) {
+        return Point{static_cast<float>(widened(x) + widened(radius) * widened(direction.x)),
+                     static_cast<float>(widened(y) + widened(radius) * widened(direction.y))};
+    };
     for (std::int32_t i = 0; i < segments; ++i) {
-        const double angle0 = static_cast<double>(i) / segments * widened(fullTurn) + widened(phase);
-        const double angle1 = static_cast<double>((i + 1) % segments) / segments * widened(fullTurn) + widened(phase);
-        const float s0 = static_cast<float>(widened(dotScale) * std::sin(angle0));
-        const float c0 = static_cast<float>(widened(dotScale) * std::cos(angle0));
-        const float s1 = static_cast<float>(widened(dotScale) * std::sin(angle1));
-        const float c1 = static_cast<float>(widened(dotScale) * std::cos(angle1));
-        auto at = [x, y](float radius, float s, float c) {
-            return Point{static_cast<float>(widened(x) + widened(radius) * widened(s)),
-                         static_cast<float>(widened(y) + widened(radius) * widened(c))};
-        };
-        triangle(rim, at(outer, s0, c0), at(outer, s1, c1), middle);
-        triangle(centre, at(inner, s0, c0), at(inner, s1, c1), middle);
+        const Point d0 = directions[static_cast<std::size_t>(i)];
+        const Point d1 = directions[static_cast<std::size_t>((i + 1) % segments)];
+        triangle(rim, at(outer, d0), at(outer, d1), middle);
+        triangle(centre, at(inner, d0), at(inner, d1), middle);
     }
 }
 
 // What a frame's dots share, after the paced tests and the scroll.
 struct DotGridFrame {
     DotGridOffset offset;
-    float phase;
+    Directions directions;
     float outer;
     float inner;
 };
@@ -92,7 +103,7 @@ DotGridFrame advanceDotGrid(DotGridState& state, float localTime, double frameSt
 
     // Dot size r, 0.76 to 1.32: the rim reaches 0.05 * 0.7 r, the grey 0.05 * 0.5 r.
     const float size = static_cast<float>(widened(0.4f) * widened(pulse) + widened(0.9f));
-    return {offset, localTime + 0.785f, static_cast<float>(widened(0.7f) * widened(size)), 0.5f * size};
+    return {offset, wedgeDirections(localTime + 0.785f), static_cast<float>(widened(0.7f) * widened(size)), 0.5f * size};
 }
 
 // Every dot's centre, row by row from the top, left to right.
@@ -170,7 +181,7 @@ void drawDotGrid(DotGridState& state, float localTime, double frameStep)
     const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
     forEachDot(frame, [&frame](float x, float y) {
         glBegin(GL_TRIANGLES);
-        drawDot(x, y, frame.phase, frame.outer, frame.inner, glTriangle);
+        drawDot(x, y, frame.directions, frame.outer, frame.inner, glTriangle);
         glEnd();
     });
 }
@@ -186,7 +197,7 @@ void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep,
                      transformVertex(projection, b.x, b.y, 0.0f, 1.0f), transformVertex(projection, c.x, c.y, 0.0f, 1.0f),
                      packColour(colour.red, colour.green, colour.blue, colour.alpha));
     };
-    forEachDot(frame, [&](float x, float y) { drawDot(x, y, frame.phase, frame.outer, frame.inner, triangle); });
+    forEachDot(frame, [&](float x, float y) { drawDot(x, y, frame.directions, frame.outer, frame.inner, triangle); });
 }
 
 void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)
