@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace qelo {
 
 namespace {
@@ -139,8 +143,12 @@ void clipAndRasterise(SpanSink& sink, const ViewportTransform& viewport, const V
 std::int32_t snap(float coordinate)
 {
     const float scaled = (coordinate - 0.5f) * subpixelOne;
+#if defined(__x86_64__) || defined(__i386__)
+    return _mm_cvtss_si32(_mm_set_ss(scaled));  // the driver's own conversion
+#else
     if (!(scaled > -2147483648.0f && scaled < 2147483648.0f)) return INT32_MIN;
     return static_cast<std::int32_t>(std::nearbyint(scaled));
+#endif
 }
 
 std::int64_t floorDivide(std::int64_t numerator, std::int64_t divisor)  // divisor > 0
