@@ -186,9 +186,9 @@ void drawDotGrid(DotGridState& state, float localTime, double frameStep)
     });
 }
 
-void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture)
+void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture, bool pictureClear)
 {
-    std::memset(picture.rgba, 0, static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
+    if (!pictureClear) std::memset(picture.rgba, 0, static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
     const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
     const std::array<float, 16> projection = gridProjection();
     const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
@@ -206,7 +206,8 @@ void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std
     if (renderTargets.composeInMemory) {
         // Captures: the same pixels, drawn here much faster than a software
         // GL driver draws 14,400 thin triangles.
-        drawDotGridInMemory(dotGridState(), localTime, frameClock.elapsed(), target.drawInMemory());
+        const bool fresh = !target.drawnInMemory;  // the bank's clear is still all it holds
+        drawDotGridInMemory(dotGridState(), localTime, frameClock.elapsed(), target.drawInMemory(), fresh);
         return;
     }
     target.makeCurrent();

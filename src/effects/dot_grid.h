@@ -36,8 +36,10 @@ DotGridOffset dotGridOffset(float scroll, float jitter);
 // row by row from the top, left to right).
 void drawDotGrid(DotGridState& state, float localTime, double frameStep);
 
-// The same frame drawn into `picture` (cleared first) instead of the current
-// GL context: the same generator calls and, on llvmpipe, the same pixels.
-void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture);
+// The same frame drawn into `picture` (cleared first, unless the caller
+// knows it is) instead of the current GL context: the same generator calls
+// and, on llvmpipe, the same pixels.
+void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture,
+                         bool pictureClear = false);
 
 }  // namespace qelo
