@@ -56,22 +56,38 @@ Directions wedgeDirections(float phase)
     return d;
 }
 
+// A dot's random detail, three draws: its rim strength (alpha of pure red),
+// one discarded, its grey.
+struct DotShades {
+    float rimAlpha;
+    float grey;
+};
+
+DotShades drawDotShades()
+{
+    const float rimAlpha = randomFraction();
+    rand();  // drawn and discarded
+    return {rimAlpha, randomFraction()};
+}
+
+// A wedge corner: `radius` times `direction` from the centre (x, y).
+Point wedgePoint(float x, float y, float radius, Point direction)
+{
+    return {static_cast<float>(widened(x) + widened(radius) * widened(direction.x)),
+            static_cast<float>(widened(y) + widened(radius) * widened(direction.y))};
+}
+
 // One dot: 50 red wedges out to the rim, each overdrawn by a grey wedge out to
 // the inner radius. Angles run from +y (down on screen) towards +x. Each
 // triangle goes to `triangle(colour, a, b, c)`.
 template <typename Triangle>
 void drawDot(float x, float y, const Directions& directions, float outer, float inner, Triangle&& triangle)
 {
-    const float rimAlpha = randomFraction();
-    rand();  // drawn and discarded
-    const float grey = randomFraction();
-    const Colour rim{1.0f, 0.0f, 0.0f, rimAlpha};
-    const Colour centre{grey, grey, grey, 1.0f};
+    const DotShades shades = drawDotShades();
+    const Colour rim{1.0f, 0.0f, 0.0f, shades.rimAlpha};
+    const Colour centre{shades.grey, shades.grey, shades.grey, 1.0f};
     const Point middle{x, y};
-    auto at = [x, y](float radius, Point direction) {
-        return Point{static_cast<float>(widened(x) + widened(radius) * widened(direction.x)),
-                     static_cast<float>(widened(y) + widened(radius) * widened(direction.y))};
-    };
+    auto at = [x, y](float radius, Point direction) { return wedgePoint(x, y, radius, direction); };
     for (std::int32_t i = 0; i < segments; ++i) {
         const Point d0 = directions[static_cast<std::size_t>(i)];
         const Point d1 = directions[static_cast<std::size_t>((i + 1) % segments)];
@@ -192,12 +208,26 @@ void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep,
     const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
     const std::array<float, 16> projection = gridProjection();
     const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
-    const auto triangle = [&](const Colour& colour, Point a, Point b, Point c) {
-        drawTriangle(picture, viewport, transformVertex(projection, a.x, a.y, 0.0f, 1.0f),
-                     transformVertex(projection, b.x, b.y, 0.0f, 1.0f), transformVertex(projection, c.x, c.y, 0.0f, 1.0f),
-                     packColour(colour.red, colour.green, colour.blue, colour.alpha));
-    };
-    forEachDot(frame, [&](float x, float y) { drawDot(x, y, frame.directions, frame.outer, frame.inner, triangle); });
+    // Each corner is shared by several wedges: transformed once, as GL would
+    // transform each copy of it, to the bit.
+    const auto prepared = [&](Point p) { return prepareVertex(transformVertex(projection, p.x, p.y, 0.0f, 1.0f), viewport); };
+    std::array<PreparedVertex, segments> rim;
+    std::array<PreparedVertex, segments> inside;
+    forEachDot(frame, [&](float x, float y) {
+        const DotShades shades = drawDotShades();
+        const std::uint32_t rimColour = packColour(1.0f, 0.0f, 0.0f, shades.rimAlpha);
+        const std::uint32_t greyColour = packColour(shades.grey, shades.grey, shades.grey, 1.0f);
+        const PreparedVertex middle = prepared({x, y});
+        for (std::size_t j = 0; j < rim.size(); ++j) {
+            rim[j] = prepared(wedgePoint(x, y, frame.outer, frame.directions[j]));
+            inside[j] = prepared(wedgePoint(x, y, frame.inner, frame.directions[j]));
+        }
+        for (std::size_t i = 0; i < rim.size(); ++i) {
+            const std::size_t next = (i + 1) % rim.size();
+            drawTriangle(picture, viewport, rim[i], rim[next], middle, rimColour);
+            drawTriangle(picture, viewport, inside[i], inside[next], middle, greyColour);
+        }
+    });
 }
 
 void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)

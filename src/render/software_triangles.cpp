@@ -31,11 +31,7 @@ bool processorFusesMultiplyAdd()
 #endif
 }
 
-struct Vertex {
-    ClipVertex clip;
-    WindowPoint window;
-    unsigned mask = 0;  // bit k: outside plane k
-};
+using Vertex = PreparedVertex;
 
 // The view volume's planes in the clipper's order, as (a, b, c, d) with
 // inside meaning a x + b y + c z + d w >= 0.
@@ -340,36 +336,55 @@ void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
     }
 }
 
+PreparedVertex prepareVertex(const ClipVertex& v, const ViewportTransform& viewport)
+{
+    PreparedVertex p;
+    p.clip = v;
+    p.finite = std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+    if (!p.finite) return p;
+    p.window = windowPoint(v, viewport);
+    p.outside = outsideMask(v);
+    return p;
+}
+
+void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const PreparedVertex& a, const PreparedVertex& b,
+                  const PreparedVertex& c)
+{
+    if (!a.finite || !b.finite || !c.finite) return;
+    const unsigned any = a.outside | b.outside | c.outside;
+    if (any == 0) {
+        rasterise(sink, a.window, b.window, c.window);
+    } else if ((a.outside & b.outside & c.outside) == 0) {
+        const Vertex triangle[3] = {a, b, c};
+        clipAndRasterise(sink, viewport, triangle, any);
+    }
+}
+
 void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
                   const ClipVertex& c)
 {
-    for (const ClipVertex* v : {&a, &b, &c})
-        if (!std::isfinite(v->x) || !std::isfinite(v->y) || !std::isfinite(v->z) || !std::isfinite(v->w)) return;
-    Vertex triangle[3];
-    const ClipVertex* corners[3] = {&a, &b, &c};
-    for (int i = 0; i < 3; ++i) {
-        triangle[i].clip = *corners[i];
-        triangle[i].window = windowPoint(*corners[i], viewport);
-        triangle[i].mask = outsideMask(*corners[i]);
-    }
-    const unsigned any = triangle[0].mask | triangle[1].mask | triangle[2].mask;
-    if (any == 0) {
-        rasterise(sink, triangle[0].window, triangle[1].window, triangle[2].window);
-    } else if ((triangle[0].mask & triangle[1].mask & triangle[2].mask) == 0) {
-        clipAndRasterise(sink, viewport, triangle, any);
-    }
+    drawTriangle(sink, viewport, prepareVertex(a, viewport), prepareVertex(b, viewport), prepareVertex(c, viewport));
+}
+
+void drawTriangle(PictureView picture, const ViewportTransform& viewport, const PreparedVertex& a,
+                  const PreparedVertex& b, const PreparedVertex& c, std::uint32_t rgba)
+{
+    FillSink sink(picture, rgba);
+    drawTriangle(sink, viewport, a, b, c);
 }
 
 bool outsideViewVolume(const ClipVertex& v) { return outsideMask(v) != 0; }
 
 void drawQuad(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex (&q)[4], bool batchClipped)
 {
+    const PreparedVertex v[4] = {prepareVertex(q[0], viewport), prepareVertex(q[1], viewport), prepareVertex(q[2], viewport),
+                                 prepareVertex(q[3], viewport)};
     if (batchClipped) {
-        drawTriangle(sink, viewport, q[0], q[1], q[3]);
-        drawTriangle(sink, viewport, q[1], q[2], q[3]);
+        drawTriangle(sink, viewport, v[0], v[1], v[3]);
+        drawTriangle(sink, viewport, v[1], v[2], v[3]);
     } else {
-        drawTriangle(sink, viewport, q[0], q[1], q[2]);
-        drawTriangle(sink, viewport, q[0], q[2], q[3]);
+        drawTriangle(sink, viewport, v[0], v[1], v[2]);
+        drawTriangle(sink, viewport, v[0], v[2], v[3]);
     }
 }
 

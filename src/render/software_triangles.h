@@ -84,6 +84,22 @@ void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c);
 void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const ClipVertex& a, const ClipVertex& b,
                   const ClipVertex& c);
 
+// A vertex ready to draw: its clip position, the driver's window position
+// and which view-volume planes it lies outside of. Preparing a vertex shared
+// by several triangles once gives the same triangles as passing its clip
+// position to each.
+struct PreparedVertex {
+    ClipVertex clip;
+    WindowPoint window;
+    unsigned outside = 0;  // bit k: outside plane k
+    bool finite = true;    // every coordinate finite
+};
+PreparedVertex prepareVertex(const ClipVertex& v, const ViewportTransform& viewport);
+void drawTriangle(SpanSink& sink, const ViewportTransform& viewport, const PreparedVertex& a, const PreparedVertex& b,
+                  const PreparedVertex& c);
+void drawTriangle(PictureView picture, const ViewportTransform& viewport, const PreparedVertex& a,
+                  const PreparedVertex& b, const PreparedVertex& c, std::uint32_t rgba);
+
 // Whether a vertex lies outside the view volume (the driver then clips the
 // whole batch it belongs to, which changes how quads are split).
 bool outsideViewVolume(const ClipVertex& v);
