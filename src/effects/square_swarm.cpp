@@ -38,14 +38,15 @@ void jitterTilt(std::optional<Clock>& tiltClock, float& tilt)
     if (rand() % 100 > 50) tilt = randomFraction();
 }
 
-// Square i sits on the copy of the curve turned by 30 i degrees about z (one
-// of twelve), at a parameter u scattered by cos(32 i) around the band that k
-// slides along the curve, and tumbles by 300 u degrees.
+// Square i's parameter on the curve: scattered by cos(32 i) around the band
+// that k slides along it.
 float squareParameter(std::int32_t i, double k)
 {
     return static_cast<float>(std::fabs(std::sin(double{0.1f} * std::cos(32.0 * i) + k)));
 }
 
+// Square i sits on the copy of the curve turned by 30 i degrees about z (one
+// of twelve), at its parameter u, and tumbles by 300 u degrees.
 void drawSquare(const SplinePath& swarmPath, std::int32_t i, double k)
 {
     glPushMatrix();
