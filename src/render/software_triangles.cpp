@@ -20,17 +20,6 @@ constexpr float subpixelOne = 1 << subpixelBits;
 // Clipped polygons never exceed the triangle's 3 vertices plus one per plane.
 constexpr std::size_t maxPolygon = 3 + 6 + 1;
 
-// The driver's generated code fuses multiply and add where the processor can.
-bool processorFusesMultiplyAdd()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool fused = __builtin_cpu_supports("fma");
-    return fused;
-#else
-    return true;
-#endif
-}
-
 using Vertex = PreparedVertex;
 
 // The view volume's planes in the clipper's order, as (a, b, c, d) with
@@ -66,7 +55,8 @@ Vertex interpolate(float t, const Vertex& out, const Vertex& in, const ViewportT
               lerp(t, out.clip.w, in.clip.w)};
     const float oneOverW = 1.0f / v.clip.w;
     v.window = {v.clip.x * oneOverW * viewport.scaleX + viewport.translateX,
-                v.clip.y * oneOverW * viewport.scaleY + viewport.translateY};
+                v.clip.y * oneOverW * viewport.scaleY + viewport.translateY,
+                v.clip.z * oneOverW * viewport.scaleZ + viewport.translateZ, oneOverW};
     return v;
 }
 
@@ -198,6 +188,16 @@ private:
 
 }  // namespace
 
+bool processorFusesMultiplyAdd()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool fused = __builtin_cpu_supports("fma");
+    return fused;
+#else
+    return true;
+#endif
+}
+
 CoverageCount::CoverageCount(std::int32_t width, std::int32_t height)
     : SpanSink(width, height), steps(static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(height), 0)
 {
@@ -255,9 +255,12 @@ WindowPoint windowPoint(const ClipVertex& v, const ViewportTransform& viewport)
     const float oneOverW = 1.0f / v.w;
     const float x = v.x * oneOverW;
     const float y = v.y * oneOverW;
+    const float z = v.z * oneOverW;
     if (processorFusesMultiplyAdd())
-        return {std::fma(x, viewport.scaleX, viewport.translateX), std::fma(y, viewport.scaleY, viewport.translateY)};
-    return {x * viewport.scaleX + viewport.translateX, y * viewport.scaleY + viewport.translateY};
+        return {std::fma(x, viewport.scaleX, viewport.translateX), std::fma(y, viewport.scaleY, viewport.translateY),
+                std::fma(z, viewport.scaleZ, viewport.translateZ), oneOverW};
+    return {x * viewport.scaleX + viewport.translateX, y * viewport.scaleY + viewport.translateY,
+            z * viewport.scaleZ + viewport.translateZ, oneOverW};
 }
 
 void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
@@ -270,10 +273,12 @@ void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
     const std::int64_t dy20 = static_cast<std::int64_t>(y[2]) - y[0];
     const std::int64_t area = dx01 * dy20 - dx20 * dy01;
     if (area == 0) return;
+    const WindowPoint* corners[3] = {&a, &b, &c};
     if (area < 0) {
         // Turned round the way the driver turns it: the first two swap.
         std::swap(x[0], x[1]);
         std::swap(y[0], y[1]);
+        std::swap(corners[0], corners[1]);
     }
 
     // Bounding box in pixels, inclusive, cut to the picture.
@@ -316,6 +321,7 @@ void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
             return;  // a degenerate edge; the area test already excludes it
         }
     }
+    sink.triangle(*corners[0], *corners[1], *corners[2]);
     for (int i = 0; i < rightCount; ++i)
         for (std::int64_t row = minY; row < firstRow; ++row) rights[i].nextRow();
     for (int i = 0; i < leftCount; ++i)

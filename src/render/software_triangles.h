@@ -24,9 +24,10 @@ struct ClipVertex {
     float x = 0, y = 0, z = 0, w = 1;
 };
 
-// glViewport(x, y, width, height) as the driver keeps it.
+// glViewport(x, y, width, height) as the driver keeps it; depth range 0 to 1.
 struct ViewportTransform {
     float scaleX = 0, scaleY = 0, translateX = 0, translateY = 0;
+    float scaleZ = 0.5f, translateZ = 0.5f;
 };
 ViewportTransform viewportTransform(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
@@ -37,23 +38,31 @@ struct PictureView {
     std::int32_t height = 0;
 };
 
+// Whether the driver's generated code fuses a multiply and an add into one
+// rounding on this processor (it does where the processor has FMA).
+bool processorFusesMultiplyAdd();
+
 // A colour channel in [0, 1] as the driver writes it to an 8-bit target.
 std::uint8_t unormByte(float value);
 
 // `modelViewProjection` column-major (element 4 * column + row) times the vertex.
 ClipVertex transformVertex(const std::array<float, 16>& modelViewProjection, float x, float y, float z, float w);
 
-// The driver's window position of an unclipped vertex.
+// The driver's window position of an unclipped vertex: x, y in pixels, z in
+// the depth range and 1/w.
 struct WindowPoint {
-    float x = 0, y = 0;
+    float x = 0, y = 0, z = 0, oneOverW = 1;
 };
 WindowPoint windowPoint(const ClipVertex& v, const ViewportTransform& viewport);
 
 // Receives a triangle's covered pixels row by row: columns from..to
-// inclusive, always within the sink's width x height.
+// inclusive, always within the sink's width x height. Before a triangle's
+// first span, `triangle` gets its corners in the order the driver sets up
+// its interpolation (the first two swapped when it turns clockwise).
 class SpanSink {
 public:
     SpanSink(std::int32_t width, std::int32_t height) : width(width), height(height) {}
+    virtual void triangle(const WindowPoint&, const WindowPoint&, const WindowPoint&) {}
     virtual void span(std::int32_t row, std::int32_t from, std::int32_t to) = 0;
     const std::int32_t width;
     const std::int32_t height;

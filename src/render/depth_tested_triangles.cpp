@@ -1,0 +1,122 @@
+#include "render/depth_tested_triangles.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace qelo {
+
+namespace {
+
+// The driver's min/max: the second operand when either is not a number.
+float maximum(float a, float b) { return a > b ? a : b; }
+float minimum(float a, float b) { return a < b ? a : b; }
+
+float clampedColour(float value) { return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f); }
+
+// z in [0, 1] to 24 bits: one float product, rounded to nearest even.
+std::uint32_t depthBits(float z)
+{
+    const float scaled = minimum(maximum(z, 0.0f), 1.0f) * 16777215.0f;
+#if defined(__x86_64__) || defined(__i386__)
+    return static_cast<std::uint32_t>(_mm_cvtss_si32(_mm_set_ss(scaled)));
+#else
+    return static_cast<std::uint32_t>(std::nearbyint(scaled));
+#endif
+}
+
+// a x b / 255 in the driver's 8-bit arithmetic.
+std::uint32_t multiplyNormalised(std::uint32_t a, std::uint32_t b)
+{
+    const std::uint32_t t = a * b;
+    return (t + (t >> 8) + 128u) >> 8;
+}
+
+}  // namespace
+
+DepthTestedColour::DepthTestedColour(PictureView picture, DepthView depth, Blending blending)
+    : SpanSink(std::min(picture.width, depth.width), std::min(picture.height, depth.height)),
+      picture(picture),
+      depth(depth),
+      blending(blending)
+{
+}
+
+void DepthTestedColour::setColour(float red, float green, float blue, float alpha)
+{
+    const float given[4] = {red, green, blue, alpha};
+    for (int c = 0; c < 4; ++c) colour[c] = minimum(maximum(given[c], 0.0f), 1.0f);
+}
+
+float DepthTestedColour::Plane::at(float x, float y) const
+{
+    // Two roundings or four, as the driver's code is compiled here.
+    static const bool fusedHere = processorFusesMultiplyAdd();
+    if (fusedHere) return std::fma(dady, y, std::fma(dadx, x, a0));
+    return dady * y + (dadx * x + a0);
+}
+
+void DepthTestedColour::triangle(const WindowPoint& v0, const WindowPoint& v1, const WindowPoint& v2)
+{
+    // The set-up's own order of operations, pixel centres at +0.5.
+    const float x0 = v0.x - 0.5f;
+    const float y0 = v0.y - 0.5f;
+    const float dx01 = v0.x - v1.x;
+    const float dy01 = v0.y - v1.y;
+    const float dx20 = v2.x - v0.x;
+    const float dy20 = v2.y - v0.y;
+    const float e = dx01 * dy20;
+    const float f = dy01 * dx20;
+    const float oneOverArea = 1.0f / (e - f);
+    const float dx20a = dx20 * oneOverArea;
+    const float dy20a = dy20 * oneOverArea;
+    const float dx01a = dx01 * oneOverArea;
+    const float dy01a = dy01 * oneOverArea;
+    const auto plane = [&](float a0, float a1, float a2) {
+        const float da01 = a0 - a1;
+        const float da20 = a2 - a0;
+        Plane p;
+        p.dadx = da01 * dy20a - da20 * dy01a;
+        p.dady = da20 * dx01a - da01 * dx20a;
+        p.a0 = a0 - (p.dadx * x0 + p.dady * y0);
+        return p;
+    };
+    z = plane(v0.z, v1.z, v2.z);
+    oneOverW = plane(v0.oneOverW, v1.oneOverW, v2.oneOverW);
+    for (int c = 0; c < 4; ++c)
+        channel[c] = plane(colour[c] * v0.oneOverW, colour[c] * v1.oneOverW, colour[c] * v2.oneOverW);
+}
+
+void DepthTestedColour::span(std::int32_t row, std::int32_t from, std::int32_t to)
+{
+    const std::size_t rowStart = static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width);
+    std::uint32_t* depths = depth.depth + static_cast<std::size_t>(row) * static_cast<std::size_t>(depth.width);
+    std::uint8_t* pixels = picture.rgba + rowStart * 4;
+    const float y = static_cast<float>(row);
+    for (std::int32_t column = from; column <= to; ++column) {
+        const float x = static_cast<float>(column);
+        const std::uint32_t pixelDepth = depthBits(z.at(x, y));
+        if (!(pixelDepth < depths[column])) continue;
+        depths[column] = pixelDepth;
+
+        const float w = 1.0f / oneOverW.at(x, y);
+        std::uint8_t source[4];
+        for (int c = 0; c < 4; ++c) source[c] = unormByte(clampedColour(channel[c].at(x, y) * w));
+        std::uint8_t* pixel = pixels + static_cast<std::size_t>(column) * 4;
+        if (blending == Blending::none) {
+            for (int c = 0; c < 4; ++c) pixel[c] = source[c];
+            continue;
+        }
+        const std::uint32_t alpha = source[3];
+        for (int c = 0; c < 4; ++c) {
+            const std::uint32_t sum = multiplyNormalised(source[c], alpha) + multiplyNormalised(pixel[c], 255u - alpha);
+            pixel[c] = static_cast<std::uint8_t>(std::min(sum, 255u));
+        }
+    }
+}
+
+}  // namespace qelo
