@@ -2,15 +2,19 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <unordered_map>
+#include <vector>
 
 #include "geometry/cone.h"
 #include "geometry/matrix.h"
 #include "geometry/mesh.h"
 #include "geometry/vec3.h"
+#include "render/software_triangles.h"
 #include "shell/random.h"
 
 namespace qelo {
@@ -19,13 +23,31 @@ namespace {
 
 // The whole tree shares one colour cycling with time: red 0.5..1, green up to
 // 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
-void paintBranch(Mesh& branch, float time)
+VertexColour treeColour(float time)
 {
     const double t = time;
     const float red = static_cast<float>(((std::sin(t) + 1.0) * 0.5 + 1.0) * 0.5);
     const float green = static_cast<float>(double{0.3f} * std::sin(2.0 * t));
     const float blue = static_cast<float>((std::cos(t) + 1.0) * 0.5 * 0.5 + double{0.3f});
-    for (MeshVertex& vertex : branch.vertices()) vertex.colour = {red, green, blue, 1.0f};
+    return {red, green, blue, 1.0f};
+}
+
+void paintBranch(Mesh& branch, float time)
+{
+    const VertexColour colour = treeColour(time);
+    for (MeshVertex& vertex : branch.vertices()) vertex.colour = colour;
+}
+
+// Children of the same k turn alike at every level: the tree is self-similar.
+double childTurn(std::int32_t k)
+{
+    const double index = k;
+    return std::cos(19349.0 * index * index * 323.0) * 4345.0;
+}
+
+double childSway(std::int32_t k, float time)
+{
+    return 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
 }
 
 }  // namespace
@@ -90,18 +112,76 @@ void drawBranch(float size, float time)
     glTranslatef(0.0f, 0.25f * size, 0.0f);
     for (std::int32_t k = 0; k < n; ++k) {
         const ChildBranch child = childBranch(size, k, n);
-        const double index = k;
-        // Children of the same k turn alike at every level: the tree is self-similar.
-        const double turn = std::cos(19349.0 * index * index * 323.0) * 4345.0;
-        const double sway = 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
         glPushMatrix();
         glTranslatef(0.0f, child.foot, 0.0f);
-        glRotatef(static_cast<float>(turn), 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(childTurn(k)), 0.0f, 1.0f, 0.0f);
         glRotatef(2.0f, 0.0f, 1.0f, 0.0f);
-        glRotatef(static_cast<float>(child.spread + sway), 0.0f, 0.0f, 1.0f);
+        glRotatef(static_cast<float>(child.spread + childSway(k, time)), 0.0f, 0.0f, 1.0f);
         drawBranch(child.size, time);
         glPopMatrix();
     }
+}
+
+namespace {
+
+const MeshVertex* drawBranchesInMemory(DepthTestedColour& sink, const GlMatrix& projection, const ViewportTransform& viewport,
+                                       GlMatrix& modelView, float size, float time)
+{
+    if (!(size > smallestBranch)) return nullptr;
+    Mesh& branch = builtBranch(size);
+    rand();
+    paintBranch(branch, time);  // what GL would hold as the current colour afterwards
+
+    // Mesh::draw's own placement: a zero translation and three zero turns.
+    GlMatrix placed = modelView;
+    translateMatrix(placed, 0.0f, 0.0f, 0.0f);
+    rotateMatrix(placed, 0.0f, 1.0f, 0.0f, 0.0f);
+    rotateMatrix(placed, 0.0f, 0.0f, 1.0f, 0.0f);
+    rotateMatrix(placed, 0.0f, 0.0f, 0.0f, 1.0f);
+    const GlMatrix transform = matrixProduct(projection, placed);
+    const std::span<const MeshVertex> vertices = branch.vertices();
+    // A branch has 5 vertices; other meshes take the heap.
+    std::array<PreparedVertex, 8> few;
+    std::vector<PreparedVertex> many;
+    if (vertices.size() > few.size()) many.resize(vertices.size());
+    const std::span<PreparedVertex> prepared = many.empty() ? std::span<PreparedVertex>(few) : std::span<PreparedVertex>(many);
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const Vec3& p = vertices[i].position;
+        prepared[i] = prepareVertex(transformVertex(transform, p.x, p.y, p.z, 1.0f), viewport);
+    }
+    const MeshVertex* last = nullptr;
+    for (const MeshTriangle& triangle : branch.triangles()) {
+        const std::int32_t corners[3] = {triangle.a, triangle.b, triangle.c};
+        bool inRange = true;
+        for (const std::int32_t index : corners) inRange = inRange && static_cast<std::size_t>(static_cast<std::uint32_t>(index)) < vertices.size();
+        if (!inRange) continue;  // as Mesh::draw skips it
+        drawTriangle(sink, viewport, prepared[static_cast<std::size_t>(corners[0])], prepared[static_cast<std::size_t>(corners[1])],
+                     prepared[static_cast<std::size_t>(corners[2])]);
+        last = &vertices[static_cast<std::size_t>(corners[2])];
+    }
+
+    const std::int32_t n = childCount(size);
+    translateMatrix(modelView, 0.0f, 0.25f * size, 0.0f);
+    for (std::int32_t k = 0; k < n; ++k) {
+        const ChildBranch child = childBranch(size, k, n);
+        GlMatrix childView = modelView;
+        translateMatrix(childView, 0.0f, child.foot, 0.0f);
+        rotateMatrix(childView, static_cast<float>(childTurn(k)), 0.0f, 1.0f, 0.0f);
+        rotateMatrix(childView, 2.0f, 0.0f, 1.0f, 0.0f);
+        rotateMatrix(childView, static_cast<float>(child.spread + childSway(k, time)), 0.0f, 0.0f, 1.0f);
+        if (const MeshVertex* drawn = drawBranchesInMemory(sink, projection, viewport, childView, child.size, time)) last = drawn;
+    }
+    return last;
+}
+
+}  // namespace
+
+const MeshVertex* drawBranchInMemory(DepthTestedColour& sink, const GlMatrix& projection, const ViewportTransform& viewport,
+                                     GlMatrix& modelView, float size, float time)
+{
+    const VertexColour colour = treeColour(time);
+    sink.setVertexColour(colour.red, colour.green, colour.blue, colour.alpha);  // x the alpha scale 1 Mesh::draw is given
+    return drawBranchesInMemory(sink, projection, viewport, modelView, size, time);
 }
 
 }  // namespace qelo

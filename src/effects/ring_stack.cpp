@@ -189,12 +189,12 @@ void drawRingStackInMemory(const RingStackView& view, PictureView picture)
     // colour follows from how many pieces cover it.
     CoverageCount coverage(picture.width, picture.height);
     forEachRing(view, [&](Vec3 centre, float width, float radius) {
-        countRingCoverage(coverage, transform, viewport, centre, width, radius, ringSides, view.flare);
+        rasteriseRing(coverage, transform, viewport, centre, width, radius, ringSides, view.flare);
     });
     resolveAddedCoverage(coverage, packColour(view.red, 0.0f, view.blue, view.alpha), picture);
 }
 
-void countRingCoverage(CoverageCount& coverage, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
+void rasteriseRing(SpanSink& sink, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
                        float width, float radius, std::int32_t segments, float flare)
 {
     // One glBegin/glEnd batch: whether any vertex is clipped decides the split.
@@ -209,10 +209,10 @@ void countRingCoverage(CoverageCount& coverage, const GlMatrix& transform, const
     if (width < radius) {
         for (std::size_t i = 0; i + 4 <= count; i += 4) {
             const ClipVertex quad[4] = {corners[i], corners[i + 1], corners[i + 2], corners[i + 3]};
-            drawQuad(coverage, viewport, quad, clipped);
+            drawQuad(sink, viewport, quad, clipped);
         }
     } else {
-        for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(coverage, viewport, corners[i], corners[i + 1], corners[i + 2]);
+        for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(sink, viewport, corners[i], corners[i + 1], corners[i + 2]);
     }
 }
 

@@ -39,12 +39,12 @@ RingStackView ringStackView(float localTime, std::int32_t mode);
 // layers. A view that is not drawn leaves the GL state untouched.
 void drawRingStack(const RingStackView& view);
 
-// Rings drawn in memory. countRingCoverage adds one ring's pieces, as
-// drawRing draws them under `transform` (projection x model-view), to the
-// counts; resolveAddedCoverage then colours every covered pixel of `picture`
+// Rings drawn in memory. rasteriseRing hands one ring's pieces, as drawRing
+// draws them under `transform` (projection x model-view), to a sink (coverage
+// counts, say); resolveAddedCoverage then colours every covered pixel of `picture`
 // as that many pieces of `colour` (packed RGBA) added with GL_ONE,
 // GL_ONE_MINUS_SRC_ALPHA in the driver's 8-bit arithmetic.
-void countRingCoverage(CoverageCount& coverage, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
+void rasteriseRing(SpanSink& sink, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
                        float width, float radius, std::int32_t segments, float flare);
 void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, PictureView picture);
 

@@ -127,7 +127,7 @@ void drawRipplesInMemory(const RipplePlanesState& state, float localTime, Pictur
         const GlMatrix transform = matrixProduct(projection, modelView);
         for (std::int32_t i = 0; i < ringsPerFamily; ++i) {
             const float radius = static_cast<float>(widened(spacing) * (i + widened(shift)) + widened(ringPhase));
-            countRingCoverage(coverage, transform, viewport, Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
+            rasteriseRing(coverage, transform, viewport, Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
         }
     };
     family(view, 0.0f);

@@ -3,8 +3,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "effects/branching_tree.h"
 #include "effects/paced_test.h"
@@ -12,6 +14,9 @@
 #include "effects/random_events.h"
 #include "effects/ring_stack.h"
 #include "geometry/vec3.h"
+#include "render/depth_tested_triangles.h"
+#include "render/fixed_function_matrix.h"
+#include "render/plain_drawing_state.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -40,16 +45,23 @@ void placeCamera(Vec3 eye, double depthScale)
 // 0.5 s while the whole set turns at 50 degrees a second. Red and opaque at
 // the centre, fading to transparent blue at radius 60 and beyond. Blending is
 // whatever the target was left with.
+float groundRingRadius(std::int32_t i, float ringPhase) { return static_cast<float>(2 * i) + ringPhase; }
+
+std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase)
+{
+    const float w = groundRingRadius(i, ringPhase) * 0.016666668f;  // radius / 60
+    return {1.0f - w, 0.0f, w, 1.0f - w};
+}
+
 void drawGroundRings(double t, float ringPhase)
 {
     const float turn = static_cast<float>(50.0 * t);
     for (std::int32_t i = 0; i < groundRings; ++i) {
-        const float radius = static_cast<float>(2 * i) + ringPhase;
-        const float w = radius * 0.016666668f;  // radius / 60
-        glColor4f(1.0f - w, 0.0f, w, 1.0f - w);
+        const std::array<float, 4> colour = groundRingColour(i, ringPhase);
+        glColor4f(colour[0], colour[1], colour[2], colour[3]);
         glPushMatrix();
         glRotatef(turn, 0.0f, 1.0f, 0.0f);
-        drawRing(Vec3(0.0f, 0.0f, 0.0f), 1.0f, radius, 40, 0.0f);
+        drawRing(Vec3(0.0f, 0.0f, 0.0f), 1.0f, groundRingRadius(i, ringPhase), 40, 0.0f);
         glPopMatrix();
     }
 }
@@ -74,33 +86,49 @@ void chooseRoute(SplinePath& cameraPath)
     }
 }
 
-void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame)
+namespace {
+
+// What the frame's drawing needs after its first steps.
+struct TreeFrame {
+    double t = 0.0;
+    Vec3 eye;
+    float ringPhase = 0.0f;
+    double breath = 0.0;
+};
+
+// The pulse, the route on a first frame, the projection and camera, and the
+// depth test for the ground and the tree.
+TreeFrame beginTreeFrame(TreeSceneState& state, float localTime, bool firstFrame)
 {
     if (!state.cameraPath) state.cameraPath.emplace(routePoints, true);
-    const double t = localTime;
+    TreeFrame frame;
+    frame.t = localTime;
 
     if (pacedTestDue(state.pulseClock, pulsePeriod)) rand();  // the pulse: value unused
 
     if (firstFrame) chooseRoute(*state.cameraPath);
 
     // The closed route wraps: 1.8 laps in the scene's 45 s.
-    const Vec3 eye = state.cameraPath->pointAt(static_cast<float>(0.04 * t));
+    frame.eye = state.cameraPath->pointAt(static_cast<float>(0.04 * frame.t));
 
-    float ringPhase = 4.0f * localTime;
-    while (ringPhase > 2.0f) ringPhase -= 2.0f;
+    frame.ringPhase = 4.0f * localTime;
+    while (frame.ringPhase > 2.0f) frame.ringPhase -= 2.0f;
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, 1.3333333333333333, double{0.1f}, 1000.0);
 
     glMatrixMode(GL_MODELVIEW);
-    const double breath = std::sin(double{0.3f} * t);
-    placeCamera(eye, breath + 3.0);
+    frame.breath = std::sin(double{0.3f} * frame.t);
+    placeCamera(frame.eye, frame.breath + 3.0);
 
     glEnable(GL_DEPTH_TEST);
-    drawGroundRings(t, ringPhase);
-    drawBranch(treeSize, localTime);
+    return frame;
+}
 
+// The sprites, over whatever the ground and the tree left.
+void finishTreeFrame(const TreeFrame& frame, float localTime)
+{
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -110,17 +138,84 @@ void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame)
 
     // The sprites get their own, deeper stretch, raised 4 so that they stand
     // on the ground of the rolled view.
-    placeCamera(eye, 1.5 * breath + 3.0);
+    placeCamera(frame.eye, 1.5 * frame.breath + 3.0);
     glTranslatef(0.0f, 4.0f, 0.0f);
-    drawPortraitSprites(spriteAnchor, eye, localTime, 1.0f);
+    drawPortraitSprites(spriteAnchor, frame.eye, localTime, 1.0f);
     glDisable(GL_TEXTURE_2D);
+}
+
+// The ground rings and the tree in memory, with the matrices the GL calls
+// would make; leaves the current colour, normal and texture coordinate GL
+// would hold after drawing them.
+void drawGroundAndTreeInMemory(TreeSceneState& state, const TreeFrame& frame, float localTime, Blending blending,
+                               PictureView picture)
+{
+    const auto pixels = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+    state.depth.assign(pixels, farthestDepth);
+    DepthTestedColour sink(picture, {state.depth.data(), picture.width, picture.height}, blending);
+    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+
+    GlMatrix projection = identityMatrix();
+    perspectiveMatrix(projection, 45.0, 1.3333333333333333, double{0.1f}, 1000.0);
+    GlMatrix camera = identityMatrix();
+    rotateMatrix(camera, 180.0f, 0.0f, 0.0f, 1.0f);
+    scaleMatrix(camera, 1.0f, 1.0f, static_cast<float>(frame.breath + 3.0));
+    lookAtMatrix(camera, frame.eye.x, frame.eye.y, frame.eye.z, lookAtPoint.x, lookAtPoint.y, lookAtPoint.z, 0.0, 1.0, 0.0);
+
+    GlMatrix turned = camera;
+    rotateMatrix(turned, static_cast<float>(50.0 * frame.t), 0.0f, 1.0f, 0.0f);
+    const GlMatrix groundTransform = matrixProduct(projection, turned);
+    std::array<float, 4> colour{};
+    for (std::int32_t i = 0; i < groundRings; ++i) {
+        colour = groundRingColour(i, frame.ringPhase);
+        sink.setConstantColour(colour[0], colour[1], colour[2], colour[3]);
+        rasteriseRing(sink, groundTransform, viewport, Vec3(0.0f, 0.0f, 0.0f), 1.0f, groundRingRadius(i, frame.ringPhase), 40, 0.0f);
+    }
+    const MeshVertex* last = drawBranchInMemory(sink, projection, viewport, camera, treeSize, localTime);
+    if (last != nullptr) {
+        glTexCoord2f(last->texCoord.x, last->texCoord.y);
+        glColor4f(last->colour.red, last->colour.green, last->colour.blue, last->colour.alpha);
+        glNormal3f(last->normal.x, last->normal.y, last->normal.z);
+    } else {
+        glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    }
+}
+
+}  // namespace
+
+void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame)
+{
+    const TreeFrame frame = beginTreeFrame(state, localTime, firstFrame);
+    drawGroundRings(frame.t, frame.ringPhase);
+    drawBranch(treeSize, localTime);
+    finishTreeFrame(frame, localTime);
 }
 
 void treeSceneEffect(float localTime, float /*progress*/, bool firstFrame, std::int32_t /*mode*/)
 {
     TreeSceneState& state = treeSceneState();
     if (!state.cameraPath) state.cameraPath.emplace(routePoints, true);
-    renderTargets.target(3).makeCurrent();
+    RenderTexture& target = renderTargets.target(3);
+    if (renderTargets.composeInMemory && !target.drawnSinceClear && target.canHandMemoryPictureToGl()) {
+        // Captures: the GL state is set as always; the ground and the tree,
+        // 3,000 small draws through the driver, are drawn in memory when that
+        // state lets them be, and handed to the target for GL's sprites.
+        target.makeCurrentForState();
+        const TreeFrame frame = beginTreeFrame(state, localTime, firstFrame);
+        glDisable(GL_CULL_FACE);  // as every ground ring does before it draws
+        const std::optional<Blending> blending = currentBlending();
+        if (blending && plainDepthTestedState()) {
+            drawGroundAndTreeInMemory(state, frame, localTime, *blending, target.drawInMemory());
+            target.handMemoryPictureToGl();
+        } else {
+            target.makeCurrent();
+            drawGroundRings(frame.t, frame.ringPhase);
+            drawBranch(treeSize, localTime);
+        }
+        finishTreeFrame(frame, localTime);
+        return;
+    }
+    target.makeCurrent();
     drawTreeScene(state, localTime, firstFrame);
 }
 

@@ -3,7 +3,9 @@
 // swaying branching tree, sixty expanding ground rings shading from red to
 // blue, and six flickering portrait sprites; the whole view is rolled upside
 // down and stretched in depth by a breathing factor. Draws into target 3.
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
@@ -16,6 +18,7 @@ namespace qelo {
 struct TreeSceneState {
     std::optional<SplinePath> cameraPath;  // 10 control points, closed; made on the first call
     std::optional<Clock> pulseClock;       // every 0.5 s one draw, value unused
+    std::vector<std::uint32_t> depth;      // the depth picture when drawn in memory
 };
 
 // The record the scene routine uses.

@@ -46,10 +46,18 @@ DepthTestedColour::DepthTestedColour(PictureView picture, DepthView depth, Blend
 {
 }
 
-void DepthTestedColour::setColour(float red, float green, float blue, float alpha)
+void DepthTestedColour::setVertexColour(float red, float green, float blue, float alpha)
 {
     const float given[4] = {red, green, blue, alpha};
     for (int c = 0; c < 4; ++c) colour[c] = minimum(maximum(given[c], 0.0f), 1.0f);
+    constant = false;
+}
+
+void DepthTestedColour::setConstantColour(float red, float green, float blue, float alpha)
+{
+    const float given[4] = {red, green, blue, alpha};
+    for (int c = 0; c < 4; ++c) constantBytes[c] = unormByte(clampedColour(given[c]));
+    constant = true;
 }
 
 float DepthTestedColour::Plane::at(float x, float y) const
@@ -86,6 +94,7 @@ void DepthTestedColour::triangle(const WindowPoint& v0, const WindowPoint& v1, c
         return p;
     };
     z = plane(v0.z, v1.z, v2.z);
+    if (constant) return;
     oneOverW = plane(v0.oneOverW, v1.oneOverW, v2.oneOverW);
     for (int c = 0; c < 4; ++c)
         channel[c] = plane(colour[c] * v0.oneOverW, colour[c] * v1.oneOverW, colour[c] * v2.oneOverW);
@@ -103,9 +112,13 @@ void DepthTestedColour::span(std::int32_t row, std::int32_t from, std::int32_t t
         if (!(pixelDepth < depths[column])) continue;
         depths[column] = pixelDepth;
 
-        const float w = 1.0f / oneOverW.at(x, y);
         std::uint8_t source[4];
-        for (int c = 0; c < 4; ++c) source[c] = unormByte(clampedColour(channel[c].at(x, y) * w));
+        if (constant) {
+            for (int c = 0; c < 4; ++c) source[c] = constantBytes[c];
+        } else {
+            const float w = 1.0f / oneOverW.at(x, y);
+            for (int c = 0; c < 4; ++c) source[c] = unormByte(clampedColour(channel[c].at(x, y) * w));
+        }
         std::uint8_t* pixel = pixels + static_cast<std::size_t>(column) * 4;
         if (blending == Blending::none) {
             for (int c = 0; c < 4; ++c) pixel[c] = source[c];

@@ -5,9 +5,11 @@
 // - set-up: planes a0 + x dadx + y dady for z, 1/w and colour x 1/w, from
 //   the corners in the driver's order, in its float operations;
 // - per pixel (x, y its column and row): each plane as two fused
-//   multiply-adds where the processor has FMA, the colour divided by the
-//   interpolated 1/w (smooth shading is perspective-correct, so a colour
-//   that is the same at every corner can still come out an ulp away);
+//   multiply-adds where the processor has FMA, a colour given with each
+//   vertex divided by the interpolated 1/w (smooth shading is
+//   perspective-correct, so a colour that is the same at every corner can
+//   still come out an ulp away); a colour set before glBegin and not inside
+//   reaches the driver's fragment program as a constant, exactly;
 // - depth: z clamped to [0, 1], times 2^24 - 1 and rounded to nearest even,
 //   passing when less than the stored value (GL_LESS), then stored;
 // - colour: clamped to [0, 1] (not-a-number as 0), made 8-bit as the driver
@@ -35,9 +37,13 @@ class DepthTestedColour final : public SpanSink {
 public:
     // `picture` and `depth` must be the same size.
     DepthTestedColour(PictureView picture, DepthView depth, Blending blending);
-    // The colour at every corner of the triangles that follow, clamped to
-    // [0, 1] as GL clamps vertex colours.
-    void setColour(float red, float green, float blue, float alpha);
+    // The colour of the triangles that follow, given with every vertex
+    // (glColor inside glBegin/glEnd): clamped to [0, 1] as GL clamps vertex
+    // colours, then interpolated.
+    void setVertexColour(float red, float green, float blue, float alpha);
+    // The colour of the triangles that follow, current before glBegin and not
+    // given inside: the same at every pixel.
+    void setConstantColour(float red, float green, float blue, float alpha);
 
     void triangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c) override;
     void span(std::int32_t row, std::int32_t from, std::int32_t to) override;
@@ -52,6 +58,8 @@ private:
     DepthView depth;
     Blending blending;
     float colour[4] = {};
+    bool constant = false;
+    std::uint8_t constantBytes[4] = {};
     Plane z, oneOverW, channel[4];
 };
 

@@ -22,6 +22,10 @@ void makeOffscreenSurfaceCurrent(OffscreenSurface* surface);
 // GL_TEXTURE_2D there: the surface's picture becomes that texture's image.
 void bindOffscreenSurfaceImage(OffscreenSurface* surface);
 
+// Whether the texture bindOffscreenSurfaceImage binds is the surface's own
+// storage, so that writing the texture writes the surface.
+bool offscreenSurfaceSharesStorage(const OffscreenSurface* surface);
+
 // Undoes bindOffscreenSurfaceImage before drawing into the surface again.
 void releaseOffscreenSurfaceImage(OffscreenSurface* surface);
 

@@ -152,6 +152,20 @@ PictureView RenderTexture::drawInMemory()
     return {picture.data(), width, height};
 }
 
+bool RenderTexture::canHandMemoryPictureToGl() const { return offscreenSurfaceSharesStorage(surface); }
+
+void RenderTexture::handMemoryPictureToGl()
+{
+    if (drawnInMemory && canHandMemoryPictureToGl()) {
+        // In the window's context, where the texture holds the target's
+        // storage; the target's pending clear is issued before this write.
+        bind();
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, memoryPictures[memoryIndex].data());
+        drawnInMemory = false;
+    }
+    makeCurrent();
+}
+
 std::uint8_t* RenderTexture::readPixels()
 {
     if (drawnInMemory) return memoryPictures[memoryIndex].data();

@@ -58,6 +58,13 @@ public:
     // two pictures: the one read for a frame stays untouched while the next
     // frame draws, for a video writer blending one frame behind.
     PictureView drawInMemory();
+    // Whether handMemoryPictureToGl can work here: the window's texture is
+    // the target's own storage.
+    bool canHandMemoryPictureToGl() const;
+    // Puts this frame's memory picture into the target's storage and makes the
+    // target current for GL to draw on over it; from then on the target is GL's
+    // (drawnInMemory false). Only where canHandMemoryPictureToGl.
+    void handMemoryPictureToGl();
 
     std::unique_ptr<std::uint8_t[]> pixels;
     bool isCurrent = false;

@@ -156,5 +156,66 @@ TEST_F(SwarmAndTree, TheSwarmDrawsThroughGlWhenTheStateItInheritsIsNotPlain)
     glDisable(GL_CULL_FACE);
 }
 
+// Tree frames through GL or in memory (the ground and the tree; GL's sprites
+// over them), after a swarm frame as in the show; the generator's state
+// after each in `after`. `leave`, if given, changes target 3's state after
+// the swarm.
+std::vector<Pixels> treeFrames(bool inMemory, std::vector<std::uint32_t>& after, void (*leave)() = nullptr)
+{
+    testing::useFakeCounter(5000);
+    srand(777);
+    renderTargets.composeInMemory = false;
+    renderTargets.clearAll();
+    squareSwarmEffect(1.0f, 0.0f, true, 0);
+    if (leave) {
+        renderTargets.target(3).makeCurrent();
+        leave();
+    }
+    renderTargets.composeInMemory = inMemory;
+    std::vector<Pixels> frames;
+    bool first = true;
+    for (const float time : {0.0f, 0.6f, 7.25f, 21.0f, 44.9f}) {
+        renderTargets.clearAll();
+        treeSceneEffect(time, 0.0f, first, 0);
+        first = false;
+        after.push_back(randState());
+        frames.push_back(test::targetPixels(3));
+    }
+    renderTargets.composeInMemory = false;
+    return frames;
+}
+
+TEST_F(SwarmAndTree, InMemoryTheTreeSceneHasTheDriversPixelsAndDrawsTheSame)
+{
+    // The first frame draws unblended (the swarm left blending off), the
+    // later ones blended; branches cross the ground and each other.
+    std::vector<std::uint32_t> afterGl;
+    std::vector<std::uint32_t> afterMemory;
+    const std::vector<Pixels> gl = treeFrames(false, afterGl);
+    const std::vector<Pixels> memory = treeFrames(true, afterMemory);
+    ASSERT_EQ(gl.size(), memory.size());
+    for (std::size_t i = 0; i < gl.size(); ++i) EXPECT_EQ(differing(gl[i], memory[i]), 0) << "frame " << i;
+    EXPECT_EQ(afterMemory, afterGl);
+    EXPECT_TRUE(enabledInTarget3(GL_BLEND));
+    EXPECT_FALSE(enabledInTarget3(GL_DEPTH_TEST));
+}
+
+TEST_F(SwarmAndTree, TheTreeDrawsThroughGlWhenTheStateItMeetsIsNotPlain)
+{
+    std::vector<std::uint32_t> plain;
+    const std::vector<Pixels> unmasked = treeFrames(false, plain);
+    // Left by someone: alpha is kept.
+    const auto maskAlpha = [] { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE); };
+    std::vector<std::uint32_t> afterGl;
+    std::vector<std::uint32_t> afterMemory;
+    const std::vector<Pixels> gl = treeFrames(false, afterGl, maskAlpha);
+    const std::vector<Pixels> memory = treeFrames(true, afterMemory, maskAlpha);
+    EXPECT_NE(differing(unmasked.back(), gl.back()), 0);
+    EXPECT_EQ(differing(gl.back(), memory.back()), 0);
+    EXPECT_EQ(afterMemory, afterGl);
+    renderTargets.target(3).makeCurrent();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
 }  // namespace
 }  // namespace qelo

@@ -96,7 +96,7 @@ protected:
         DepthTestedColour sink({memory.data(), width, height}, {depth.data(), width, height}, blending);
         const ViewportTransform viewport = viewportTransform(0, 0, width, height);
         for (const Triangle& t : triangles) {
-            sink.setColour(t.colour[0], t.colour[1], t.colour[2], t.colour[3]);
+            sink.setVertexColour(t.colour[0], t.colour[1], t.colour[2], t.colour[3]);
             ClipVertex v[3];
             for (int i = 0; i < 3; ++i) v[i] = transformVertex(projection, t.corners[i][0], t.corners[i][1], t.corners[i][2], 1.0f);
             drawTriangle(sink, viewport, v[0], v[1], v[2]);

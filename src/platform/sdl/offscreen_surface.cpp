@@ -166,6 +166,11 @@ void bindOffscreenSurfaceImage(OffscreenSurface* surface)
                  surface->copy.data());
 }
 
+bool offscreenSurfaceSharesStorage(const OffscreenSurface* surface)
+{
+    return surface != nullptr && surface->image != EGL_NO_IMAGE_KHR;
+}
+
 void releaseOffscreenSurfaceImage(OffscreenSurface*)
 {
     // Nothing to undo: a shared image may be drawn while the window's texture
@@ -186,10 +191,7 @@ void destroyOffscreenSurface(OffscreenSurface* surface)
 
 namespace sdl {
 
-bool sharesWithoutCopy(const OffscreenSurface* surface)
-{
-    return surface != nullptr && surface->image != EGL_NO_IMAGE_KHR;
-}
+bool sharesWithoutCopy(const OffscreenSurface* surface) { return offscreenSurfaceSharesStorage(surface); }
 
 }  // namespace sdl
 

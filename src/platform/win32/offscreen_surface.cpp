@@ -96,6 +96,10 @@ void bindOffscreenSurfaceImage(OffscreenSurface* surface)
     if (surface) wgl.bindTexImage(surface->pbuffer, boundBuffer);
 }
 
+// A pbuffer bound as a texture is for sampling only: writes to it are
+// undefined, so pictures are never handed over that way.
+bool offscreenSurfaceSharesStorage(const OffscreenSurface*) { return false; }
+
 void releaseOffscreenSurfaceImage(OffscreenSurface* surface)
 {
     if (surface) wgl.releaseTexImage(surface->pbuffer, boundBuffer);
