@@ -36,6 +36,19 @@ std::uint32_t multiplyNormalised(std::uint32_t a, std::uint32_t b)
     return (t + (t >> 8) + 128u) >> 8;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2,fma"))) inline __m256 planeAt(float a0, float dadx, float dady, __m256 x, __m256 y)
+{
+    return _mm256_fmadd_ps(_mm256_set1_ps(dady), y, _mm256_fmadd_ps(_mm256_set1_ps(dadx), x, _mm256_set1_ps(a0)));
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i multiplyNormalised8(__m256i a, __m256i b)
+{
+    const __m256i t = _mm256_mullo_epi32(a, b);
+    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), _mm256_set1_epi32(128)), 8);
+}
+#endif
+
 }  // namespace
 
 DepthTestedColour::DepthTestedColour(PictureView picture, DepthView depth, Blending blending)
@@ -100,8 +113,73 @@ void DepthTestedColour::triangle(const WindowPoint& v0, const WindowPoint& v1, c
         channel[c] = plane(colour[c] * v0.oneOverW, colour[c] * v1.oneOverW, colour[c] * v2.oneOverW);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2,fma"))) std::int32_t DepthTestedColour::spanEightAtATime(std::int32_t row, std::int32_t from,
+                                                                                     std::int32_t to)
+{
+    // Lane for lane the operations of the scalar loop below, in the same
+    // order; only the pixels passing the depth test are written.
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 y = _mm256_set1_ps(static_cast<float>(row));
+    const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i byteMask = _mm256_set1_epi32(0xFF);
+    const std::uint32_t constantSource = static_cast<std::uint32_t>(constantBytes[0]) | static_cast<std::uint32_t>(constantBytes[1]) << 8 |
+                                         static_cast<std::uint32_t>(constantBytes[2]) << 16 |
+                                         static_cast<std::uint32_t>(constantBytes[3]) << 24;
+
+    std::uint32_t* depths = depth.depth + static_cast<std::size_t>(row) * static_cast<std::size_t>(depth.width);
+    auto* pixels = reinterpret_cast<std::uint32_t*>(picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4);
+    std::int32_t column = from;
+    for (; column + 7 <= to; column += 8) {
+        const __m256 x = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(column)), lanes);
+        const __m256 zs = _mm256_min_ps(_mm256_max_ps(planeAt(z.a0, z.dadx, z.dady, x, y), zero), one);
+        const __m256i newDepth = _mm256_cvtps_epi32(_mm256_mul_ps(zs, _mm256_set1_ps(16777215.0f)));
+        const __m256i stored = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depths + column));
+        const __m256i pass = _mm256_cmpgt_epi32(stored, newDepth);
+        if (_mm256_testz_si256(pass, pass)) continue;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(depths + column), _mm256_blendv_epi8(stored, newDepth, pass));
+
+        __m256i source;
+        if (constant) {
+            source = _mm256_set1_epi32(static_cast<std::int32_t>(constantSource));
+        } else {
+            const __m256 w = _mm256_div_ps(one, planeAt(oneOverW.a0, oneOverW.dadx, oneOverW.dady, x, y));
+            source = _mm256_setzero_si256();
+            for (int c = 0; c < 4; ++c) {
+                const __m256 value = _mm256_min_ps(_mm256_max_ps(_mm256_mul_ps(planeAt(channel[c].a0, channel[c].dadx, channel[c].dady, x, y), w), zero), one);
+                const __m256 biased = _mm256_add_ps(_mm256_mul_ps(value, _mm256_set1_ps(255.0f / 256.0f)), _mm256_set1_ps(32768.0f));
+                const __m256i byte = _mm256_and_si256(_mm256_castps_si256(biased), byteMask);
+                source = _mm256_or_si256(source, _mm256_slli_epi32(byte, 8 * c));
+            }
+        }
+        const __m256i destination = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + column));
+        __m256i result = source;
+        if (blending == Blending::sourceAlphaOver) {
+            const __m256i alpha = _mm256_srli_epi32(source, 24);
+            const __m256i inverse = _mm256_sub_epi32(byteMask, alpha);
+            result = _mm256_setzero_si256();
+            for (int c = 0; c < 4; ++c) {
+                const __m256i s = _mm256_and_si256(_mm256_srli_epi32(source, 8 * c), byteMask);
+                const __m256i d = _mm256_and_si256(_mm256_srli_epi32(destination, 8 * c), byteMask);
+                const __m256i sum = _mm256_min_epu32(_mm256_add_epi32(multiplyNormalised8(s, alpha), multiplyNormalised8(d, inverse)), byteMask);
+                result = _mm256_or_si256(result, _mm256_slli_epi32(sum, 8 * c));
+            }
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + column), _mm256_blendv_epi8(destination, result, pass));
+    }
+    return column;
+}
+#else
+std::int32_t DepthTestedColour::spanEightAtATime(std::int32_t, std::int32_t from, std::int32_t) { return from; }
+#endif
+
 void DepthTestedColour::span(std::int32_t row, std::int32_t from, std::int32_t to)
 {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    if (wide) from = spanEightAtATime(row, from, to);
+#endif
     const std::size_t rowStart = static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width);
     std::uint32_t* depths = depth.depth + static_cast<std::size_t>(row) * static_cast<std::size_t>(depth.width);
     std::uint8_t* pixels = picture.rgba + rowStart * 4;
