@@ -41,10 +41,6 @@ void placeCamera(Vec3 eye, double depthScale)
     gluLookAt(eye.x, eye.y, eye.z, lookAtPoint.x, lookAtPoint.y, lookAtPoint.z, 0.0, 1.0, 0.0);
 }
 
-// Sixty rings in the ground plane, 2 apart, moving out by one spacing every
-// 0.5 s while the whole set turns at 50 degrees a second. Red and opaque at
-// the centre, fading to transparent blue at radius 60 and beyond. Blending is
-// whatever the target was left with.
 float groundRingRadius(std::int32_t i, float ringPhase) { return static_cast<float>(2 * i) + ringPhase; }
 
 std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase)
@@ -53,6 +49,10 @@ std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase)
     return {1.0f - w, 0.0f, w, 1.0f - w};
 }
 
+// Sixty rings in the ground plane, 2 apart, moving out by one spacing every
+// 0.5 s while the whole set turns at 50 degrees a second. Red and opaque at
+// the centre, fading to transparent blue at radius 60 and beyond. Blending is
+// whatever the target was left with.
 void drawGroundRings(double t, float ringPhase)
 {
     const float turn = static_cast<float>(50.0 * t);
