@@ -51,11 +51,12 @@ __attribute__((target("avx2,fma"))) inline __m256i multiplyNormalised8(__m256i a
 
 }  // namespace
 
-DepthTestedColour::DepthTestedColour(PictureView picture, DepthView depth, Blending blending)
+DepthTestedColour::DepthTestedColour(PictureView picture, DepthView depth, Blending blending, bool wide)
     : SpanSink(std::min(picture.width, depth.width), std::min(picture.height, depth.height)),
       picture(picture),
       depth(depth),
-      blending(blending)
+      blending(blending),
+      wide(wide)
 {
 }
 
@@ -130,15 +131,20 @@ __attribute__((target("avx2,fma"))) std::int32_t DepthTestedColour::spanEightAtA
 
     std::uint32_t* depths = depth.depth + static_cast<std::size_t>(row) * static_cast<std::size_t>(depth.width);
     auto* pixels = reinterpret_cast<std::uint32_t*>(picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4);
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     std::int32_t column = from;
-    for (; column + 7 <= to; column += 8) {
+    for (; column <= to; column += 8) {
+        // The last group of a span may be short: masked loads and stores
+        // touch only its lanes, never a pixel past the span.
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(to - column + 1), laneIndex);
         const __m256 x = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(column)), lanes);
         const __m256 zs = _mm256_min_ps(_mm256_max_ps(planeAt(z.a0, z.dadx, z.dady, x, y), zero), one);
         const __m256i newDepth = _mm256_cvtps_epi32(_mm256_mul_ps(zs, _mm256_set1_ps(16777215.0f)));
-        const __m256i stored = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depths + column));
-        const __m256i pass = _mm256_cmpgt_epi32(stored, newDepth);
+        auto* depthAt = reinterpret_cast<int*>(depths + column);
+        const __m256i stored = _mm256_maskload_epi32(depthAt, inSpan);
+        const __m256i pass = _mm256_and_si256(_mm256_cmpgt_epi32(stored, newDepth), inSpan);
         if (_mm256_testz_si256(pass, pass)) continue;
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(depths + column), _mm256_blendv_epi8(stored, newDepth, pass));
+        _mm256_maskstore_epi32(depthAt, pass, newDepth);
 
         __m256i source;
         if (constant) {
@@ -153,9 +159,10 @@ __attribute__((target("avx2,fma"))) std::int32_t DepthTestedColour::spanEightAtA
                 source = _mm256_or_si256(source, _mm256_slli_epi32(byte, 8 * c));
             }
         }
-        const __m256i destination = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + column));
+        auto* pixelAt = reinterpret_cast<int*>(pixels + column);
         __m256i result = source;
         if (blending == Blending::sourceAlphaOver) {
+            const __m256i destination = _mm256_maskload_epi32(pixelAt, pass);
             const __m256i alpha = _mm256_srli_epi32(source, 24);
             const __m256i inverse = _mm256_sub_epi32(byteMask, alpha);
             result = _mm256_setzero_si256();
@@ -166,9 +173,9 @@ __attribute__((target("avx2,fma"))) std::int32_t DepthTestedColour::spanEightAtA
                 result = _mm256_or_si256(result, _mm256_slli_epi32(sum, 8 * c));
             }
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + column), _mm256_blendv_epi8(destination, result, pass));
+        _mm256_maskstore_epi32(pixelAt, pass, result);
     }
-    return column;
+    return to + 1;
 }
 #else
 std::int32_t DepthTestedColour::spanEightAtATime(std::int32_t, std::int32_t from, std::int32_t) { return from; }
@@ -177,8 +184,8 @@ std::int32_t DepthTestedColour::spanEightAtATime(std::int32_t, std::int32_t from
 void DepthTestedColour::span(std::int32_t row, std::int32_t from, std::int32_t to)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool wide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    if (wide) from = spanEightAtATime(row, from, to);
+    static const bool processorIsWide = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    if (wide && processorIsWide) from = spanEightAtATime(row, from, to);
 #endif
     const std::size_t rowStart = static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width);
     std::uint32_t* depths = depth.depth + static_cast<std::size_t>(row) * static_cast<std::size_t>(depth.width);

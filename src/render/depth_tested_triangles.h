@@ -35,8 +35,9 @@ enum class Blending { none, sourceAlphaOver };
 
 class DepthTestedColour final : public SpanSink {
 public:
-    // `picture` and `depth` must be the same size.
-    DepthTestedColour(PictureView picture, DepthView depth, Blending blending);
+    // `picture` and `depth` must be the same size. `wide`: eight pixels at a
+    // time where the processor can (the same pixels either way).
+    DepthTestedColour(PictureView picture, DepthView depth, Blending blending, bool wide = true);
     // The colour of the triangles that follow, given with every vertex
     // (glColor inside glBegin/glEnd): clamped to [0, 1] as GL clamps vertex
     // colours, then interpolated.
@@ -61,6 +62,7 @@ private:
     PictureView picture;
     DepthView depth;
     Blending blending;
+    bool wide;
     float colour[4] = {};
     bool constant = false;
     std::uint8_t constantBytes[4] = {};

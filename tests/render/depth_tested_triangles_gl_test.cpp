@@ -53,7 +53,7 @@ protected:
 
     // Draws the triangles both ways, over a picture both sides start from,
     // and returns how many pixels differ.
-    int differences(const std::vector<Triangle>& triangles, Blending blending)
+    int differences(const std::vector<Triangle>& triangles, Blending blending, bool wide = true)
     {
         const std::array<float, 16> projection = perspectiveProjection();
         renderTargets.target(1).makeCurrent();
@@ -93,7 +93,7 @@ protected:
         const std::vector<std::uint8_t> driver = targetPixels(1);
 
         std::vector<std::uint32_t> depth(static_cast<std::size_t>(width) * height, farthestDepth);
-        DepthTestedColour sink({memory.data(), width, height}, {depth.data(), width, height}, blending);
+        DepthTestedColour sink({memory.data(), width, height}, {depth.data(), width, height}, blending, wide);
         const ViewportTransform viewport = viewportTransform(0, 0, width, height);
         for (const Triangle& t : triangles) {
             sink.setVertexColour(t.colour[0], t.colour[1], t.colour[2], t.colour[3]);
@@ -146,6 +146,13 @@ TEST_F(DepthTestedTriangles, OpaqueTrianglesHideWhatTheDriverHides)
 TEST_F(DepthTestedTriangles, BlendedTrianglesMixAsTheDriverMixes)
 {
     EXPECT_EQ(differences(crowd(5, 1500), Blending::sourceAlphaOver), 0);
+}
+
+TEST_F(DepthTestedTriangles, PixelByPixelTheSameAsEightAtATime)
+{
+    // The path of processors without AVX2 and FMA, and every span's tail.
+    EXPECT_EQ(differences(crowd(13, 600), Blending::sourceAlphaOver, false), 0);
+    EXPECT_EQ(differences(crowd(17, 600), Blending::none, false), 0);
 }
 
 TEST_F(DepthTestedTriangles, AGroundPlaneToTheHorizonKeepsItsColourAsTheDriverDoes)
