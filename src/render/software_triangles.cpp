@@ -172,6 +172,37 @@ struct ColumnBound {
     }
 };
 
+// The rows a triangle covers and the columns it may cover.
+struct Rows {
+    std::int64_t first = 0, last = 0, minX = 0, maxX = 0;
+};
+
+// Each row's span between its column bounds. With the counts known when
+// compiled (Rights, Lefts > 0) the bounds live in registers; 0, 0 takes the
+// counts given.
+template <int Rights, int Lefts>
+void emitSpans(SpanSink& sink, const Rows& rows, const ColumnBound* rightBounds, const ColumnBound* leftBounds,
+               int rightCount = Rights, int leftCount = Lefts)
+{
+    ColumnBound rights[Rights > 0 ? Rights : 3];
+    ColumnBound lefts[Lefts > 0 ? Lefts : 3];
+    for (int i = 0; i < rightCount; ++i) rights[i] = rightBounds[i];
+    for (int i = 0; i < leftCount; ++i) lefts[i] = leftBounds[i];
+    for (std::int64_t py = rows.first; py <= rows.last; ++py) {
+        std::int64_t from = rows.minX;
+        std::int64_t to = rows.maxX;
+        for (int i = 0; i < (Rights > 0 ? Rights : rightCount); ++i) {
+            to = std::min(to, rights[i].q);
+            rights[i].nextRow();
+        }
+        for (int i = 0; i < (Lefts > 0 ? Lefts : leftCount); ++i) {
+            from = std::max(from, lefts[i].q + 1);
+            lefts[i].nextRow();
+        }
+        if (from <= to) sink.span(static_cast<std::int32_t>(py), static_cast<std::int32_t>(from), static_cast<std::int32_t>(to));
+    }
+}
+
 class FillSink final : public SpanSink {
 public:
     FillSink(PictureView picture, std::uint32_t rgba) : SpanSink(picture.width, picture.height), picture(picture), rgba(rgba) {}
@@ -327,18 +358,17 @@ void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c)
     for (int i = 0; i < leftCount; ++i)
         for (std::int64_t row = minY; row < firstRow; ++row) lefts[i].nextRow();
 
-    for (std::int64_t py = firstRow; py <= lastRow; ++py) {
-        std::int64_t from = minX;
-        std::int64_t to = maxX;
-        for (int i = 0; i < rightCount; ++i) {
-            to = std::min(to, rights[i].q);
-            rights[i].nextRow();
-        }
-        for (int i = 0; i < leftCount; ++i) {
-            from = std::max(from, lefts[i].q + 1);
-            lefts[i].nextRow();
-        }
-        if (from <= to) sink.span(static_cast<std::int32_t>(py), static_cast<std::int32_t>(from), static_cast<std::int32_t>(to));
+    // Edge values sum to a constant, so a triangle has a bound on each side:
+    // one and one (with a horizontal edge), two and one, or one and two.
+    const Rows rows{firstRow, lastRow, minX, maxX};
+    if (rightCount == 1 && leftCount == 1) {
+        emitSpans<1, 1>(sink, rows, rights, lefts);
+    } else if (rightCount == 2 && leftCount == 1) {
+        emitSpans<2, 1>(sink, rows, rights, lefts);
+    } else if (rightCount == 1 && leftCount == 2) {
+        emitSpans<1, 2>(sink, rows, rights, lefts);
+    } else {
+        emitSpans<0, 0>(sink, rows, rights, lefts, rightCount, leftCount);
     }
 }
 
