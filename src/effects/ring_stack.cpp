@@ -222,27 +222,20 @@ void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, P
     std::memcpy(source, &colour, 4);
     // Colours after n pieces over a cleared pixel.
     std::vector<std::array<std::uint8_t, 4>> afterCount(1, {0, 0, 0, 0});
-    for (std::int32_t row = 0; row < picture.height; ++row) {
-        const std::int32_t* steps = coverage.row(row);
-        std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
-        std::int32_t pieces = 0;
-        for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {
-            pieces += steps[x];
-            if (pieces <= 0) continue;
-            const bool cleared = pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0 && pixel[3] == 0;
-            if (cleared) {
-                while (afterCount.size() <= static_cast<std::size_t>(pieces)) {
-                    std::array<std::uint8_t, 4> next = afterCount.back();
-                    for (int c = 0; c < 4; ++c) next[c] = addOver(source[c], next[c], source[3]);
-                    afterCount.push_back(next);
-                }
-                std::memcpy(pixel, afterCount[static_cast<std::size_t>(pieces)].data(), 4);
-            } else {
-                for (std::int32_t n = 0; n < pieces; ++n)
-                    for (int c = 0; c < 4; ++c) pixel[c] = addOver(source[c], pixel[c], source[3]);
+    forEachCoveredPixel(coverage, picture, [&](std::uint8_t* pixel, std::int32_t pieces) {
+        const bool cleared = pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0 && pixel[3] == 0;
+        if (cleared) {
+            while (afterCount.size() <= static_cast<std::size_t>(pieces)) {
+                std::array<std::uint8_t, 4> next = afterCount.back();
+                for (int c = 0; c < 4; ++c) next[c] = addOver(source[c], next[c], source[3]);
+                afterCount.push_back(next);
             }
+            std::memcpy(pixel, afterCount[static_cast<std::size_t>(pieces)].data(), 4);
+        } else {
+            for (std::int32_t n = 0; n < pieces; ++n)
+                for (int c = 0; c < 4; ++c) pixel[c] = addOver(source[c], pixel[c], source[3]);
         }
-    }
+    });
 }
 
 // Modes other than 0, 1 and 2 are never scheduled: they make the target

@@ -171,15 +171,7 @@ void drawSquaresInMemory(const SquareSwarmState& state, float localTime, Picture
     }
 
     const std::uint32_t colour = packColour(1.0f, 1.0f, 1.0f, 0.4f);
-    for (std::int32_t row = 0; row < picture.height; ++row) {
-        const std::int32_t* steps = coverage.row(row);
-        std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
-        std::int32_t squares = 0;
-        for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {
-            squares += steps[x];
-            if (squares > 0) std::memcpy(pixel, &colour, 4);
-        }
-    }
+    forEachCoveredPixel(coverage, picture, [colour](std::uint8_t* pixel, std::int32_t) { std::memcpy(pixel, &colour, 4); });
 }
 
 void squareSwarmEffect(float localTime, float /*progress*/, bool firstFrame, std::int32_t /*mode*/)

@@ -85,6 +85,22 @@ private:
     std::vector<std::int32_t> steps;
 };
 
+// Calls visit(pixel, count) for every pixel of `picture` (its RGBA bytes)
+// that `coverage`, of the same size, counts as covered (count > 0).
+template <typename Visit>
+void forEachCoveredPixel(const CoverageCount& coverage, PictureView picture, Visit&& visit)
+{
+    for (std::int32_t row = 0; row < picture.height; ++row) {
+        const std::int32_t* steps = coverage.row(row);
+        std::uint8_t* pixel = picture.rgba + static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) * 4;
+        std::int32_t count = 0;
+        for (std::int32_t x = 0; x < picture.width; ++x, pixel += 4) {
+            count += steps[x];
+            if (count > 0) visit(pixel, count);
+        }
+    }
+}
+
 // The pixels a triangle in window coordinates covers.
 void rasterise(SpanSink& sink, WindowPoint a, WindowPoint b, WindowPoint c);
 

@@ -10,6 +10,7 @@
 
 #include "gl/gl_fixture.h"
 #include "render/depth_tested_triangles.h"
+#include "render/test_projection.h"
 #include "shell/globals.h"
 
 namespace qelo::test {
@@ -22,21 +23,6 @@ struct Triangle {
     std::array<float, 4> colour;
     std::array<std::array<float, 3>, 3> corners;  // eye space
 };
-
-// A perspective projection of a 60-degree field, near 0.5, far 50.
-std::array<float, 16> perspectiveProjection()
-{
-    const float f = 1.0f / std::tan(0.5236f);
-    const float nearPlane = 0.5f;
-    const float farPlane = 50.0f;
-    std::array<float, 16> m{};
-    m[0] = f * height / width;
-    m[5] = f;
-    m[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
-    m[11] = -1.0f;
-    m[14] = 2.0f * farPlane * nearPlane / (nearPlane - farPlane);
-    return m;
-}
 
 class DepthTestedTriangles : public ShowGlTest {
 protected:
@@ -55,7 +41,7 @@ protected:
     // and returns how many pixels differ.
     int differences(const std::vector<Triangle>& triangles, Blending blending, bool wide = true)
     {
-        const std::array<float, 16> projection = perspectiveProjection();
+        const std::array<float, 16> projection = perspectiveProjection(width, height);
         renderTargets.target(1).makeCurrent();
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(projection.data());

@@ -10,6 +10,7 @@
 
 #include "gl/gl_fixture.h"
 #include "render/software_triangles.h"
+#include "render/test_projection.h"
 #include "shell/globals.h"
 
 namespace qelo::test {
@@ -84,21 +85,6 @@ std::array<float, 16> pixelProjection()
     return m;
 }
 
-// A perspective projection of a 60-degree field, near 0.5, far 50.
-std::array<float, 16> perspectiveProjection()
-{
-    const float f = 1.0f / std::tan(0.5236f);
-    const float nearPlane = 0.5f;
-    const float farPlane = 50.0f;
-    std::array<float, 16> m{};
-    m[0] = f * height / width;
-    m[5] = f;
-    m[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
-    m[11] = -1.0f;
-    m[14] = 2.0f * farPlane * nearPlane / (nearPlane - farPlane);
-    return m;
-}
-
 TEST_F(SoftwareTriangles, PixelTrianglesOfEveryShapeCoverWhatTheDriverCovers)
 {
     std::mt19937 random(7);
@@ -143,7 +129,7 @@ TEST_F(SoftwareTriangles, PerspectiveTrianglesClippedByEveryPlaneCoverWhatTheDri
             c = {cx + unit(random) * size, cy + unit(random) * size, cz + unit(random) * size, 1.0f};
         triangles.push_back(t);
     }
-    EXPECT_EQ(differences(perspectiveProjection(), triangles), 0);
+    EXPECT_EQ(differences(perspectiveProjection(width, height), triangles), 0);
 }
 
 TEST_F(SoftwareTriangles, EveryGreyTheDotGridDrawsIsStoredAsTheDriverStoresIt)
