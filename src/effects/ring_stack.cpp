@@ -109,6 +109,24 @@ RingStackView ringStackView(float localTime, std::int32_t mode)
     return view;
 }
 
+std::vector<float> ringStackLayerHeights(float layerScale)
+{
+    std::vector<float> heights;
+    float y = -20.0f * layerScale;
+    const double end = 20.0 * widened(layerScale);  // exact: a float times 20 fits a double
+    if (!(widened(y) < end)) return heights;
+    const float step = 4.0f * layerScale;
+    double next = 0.0;
+    do {
+        heights.push_back(y);
+        // The next height is compared unrounded but stored as a float, which
+        // can add an eleventh layer at the top.
+        next = widened(y) + widened(step);
+        y = static_cast<float>(next);
+    } while (next < end);
+    return heights;
+}
+
 namespace {
 
 // Every ring of the stack, bottom layer first, to `ring(centre, width, radius)`.
@@ -119,23 +137,13 @@ void forEachRing(const RingStackView& view, Ring&& ring)
     float offset = view.offset;
     while (offset > 4.0f) offset -= 4.0f;
 
-    const float k = view.layerScale;
-    float y = -20.0f * k;
-    const float end = 20.0f * k;
-    if (!(y < end)) return;
-    const float width = k + 2.6f;
-    const float step = 4.0f * k;
-    double next = 0.0;
-    do {
+    const float width = view.layerScale + 2.6f;
+    for (const float y : ringStackLayerHeights(view.layerScale)) {
         for (std::int32_t j = 0; j < ringsPerLayer; ++j) {
             const float radius = static_cast<float>(3.0 * (4.0 * j + widened(offset)));
             ring(Vec3(0.0f, y + 5.0f, 0.0f), width, radius);
         }
-        // The next height is compared unrounded but stored as a float, which
-        // can add an eleventh layer at the top.
-        next = widened(y) + widened(step);
-        y = static_cast<float>(next);
-    } while (next < widened(end));
+    }
 }
 
 // One channel of GL_ONE, GL_ONE_MINUS_SRC_ALPHA on 8-bit values.

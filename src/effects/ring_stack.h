@@ -2,6 +2,7 @@
 // The ring primitive shared by several scenes, and the parts of the ring
 // stack scene (ringStackEffect, in effects.h: target 2) that tests reach.
 #include <cstdint>
+#include <vector>
 
 #include "geometry/vec3.h"
 #include "render/fixed_function_matrix.h"
@@ -34,6 +35,12 @@ struct RingStackView {
     float flare = 0.0f;       // outward step at each piece's trailing end, 0 to 40
 };
 RingStackView ringStackView(float localTime, std::int32_t mode);
+
+// The layers' heights relative to 5, bottom first, for layer scale K: from
+// -20 K in steps of 4 K while the unrounded next height stays below 20 K
+// (heights are stored as floats, so rounding may add an eleventh layer at
+// the top). None when K is 0 or NaN.
+std::vector<float> ringStackLayerHeights(float layerScale);
 
 // Everything after making target 2 current: colour, camera, blending and the
 // layers. A view that is not drawn leaves the GL state untouched.

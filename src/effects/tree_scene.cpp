@@ -43,11 +43,6 @@ void placeCamera(Vec3 eye, double depthScale)
 
 float groundRingRadius(std::int32_t i, float ringPhase) { return static_cast<float>(2 * i) + ringPhase; }
 
-std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase)
-{
-    const float w = groundRingRadius(i, ringPhase) * 0.016666668f;  // radius / 60
-    return {1.0f - w, 0.0f, w, 1.0f - w};
-}
 
 // Sixty rings in the ground plane, 2 apart, moving out by one spacing every
 // 0.5 s while the whole set turns at 50 degrees a second. Red and opaque at
@@ -67,6 +62,14 @@ void drawGroundRings(double t, float ringPhase)
 }
 
 }  // namespace
+
+std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase)
+{
+    // radius / 60, kept in double until the colour takes it
+    const double w = static_cast<double>(groundRingRadius(i, ringPhase)) * static_cast<double>(0.016666668f);
+    const float fade = static_cast<float>(1.0 - w);
+    return {fade, 0.0f, static_cast<float>(w), fade};
+}
 
 TreeSceneState& treeSceneState()
 {

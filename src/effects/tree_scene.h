@@ -3,6 +3,7 @@
 // swaying branching tree, sixty expanding ground rings shading from red to
 // blue, and six flickering portrait sprites; the whole view is rolled upside
 // down and stretched in depth by a breathing factor. Draws into target 3.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -27,6 +28,10 @@ TreeSceneState& treeSceneState();
 // Reseeds the shared generator with 23332 and sets the route's 10 control
 // points from 30 draws: x in [-20, 20), y in [0, 14), z in [10, 20).
 void chooseRoute(SplinePath& cameraPath);
+
+// Ground ring i's colour (1 - w, 0, w, 1 - w) for w = radius / 60, radius
+// 2 i + ringPhase: red and opaque at the centre, transparent blue from 60 out.
+std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase);
 
 // One frame of the scene into the current context, with its random draws in
 // order: 0 or 1 for the pulse; on a first frame the reseed and 30 for the

@@ -104,3 +104,31 @@ TEST_F(TreeScene, AnotherFirstFrameChoosesTheSameRouteAgain)
 
 }  // namespace
 }  // namespace qelo
+
+namespace qelo {
+namespace {
+
+// w = radius / 60 stays in double until the colour converts it; a w rounded
+// to a float first changes 1 - w at some radii (about one ring draw in 90).
+TEST(TreeSceneRings, FadeIsFormedFromTheUnroundedFraction)
+{
+    int differsFromFloatW = 0;
+    for (int frame = 0; frame < 45 * 60; ++frame) {
+        float ringPhase = 4.0f * (static_cast<float>(frame) / 60.0f);
+        while (ringPhase > 2.0f) ringPhase -= 2.0f;
+        for (std::int32_t i = 0; i < 60; ++i) {
+            const float radius = static_cast<float>(2 * i) + ringPhase;
+            const double w = static_cast<double>(radius) / 60.0;
+            const std::array<float, 4> colour = groundRingColour(i, ringPhase);
+            const float wFloat = radius * 0.016666668f;
+            EXPECT_NEAR(colour[2], w, 1e-6);
+            EXPECT_EQ(colour[0], colour[3]);
+            EXPECT_EQ(colour[0], static_cast<float>(1.0 - static_cast<double>(radius) * static_cast<double>(0.016666668f)));
+            differsFromFloatW += colour[0] != 1.0f - wFloat;
+        }
+    }
+    EXPECT_GT(differsFromFloatW, 0);
+}
+
+}  // namespace
+}  // namespace qelo
