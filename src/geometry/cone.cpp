@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace qelo {
 
@@ -10,13 +9,17 @@ namespace {
 
 constexpr float fullTurn = 6.2831855f;  // 2 pi as a float
 
+// Far beyond any cone worth drawing (the show's have 5 vertices) and small
+// enough to allocate: 2^20 vertices are 48 MiB, their triangles 24 MiB.
+constexpr std::int64_t maxVertices = std::int64_t{1} << 20;
+
 bool buildable(float length, int sides, int rings)
 {
     if (sides < 1 || rings < 1 || length == 0.0f || !std::isfinite(length)) {
         return false;
     }
-    const std::int64_t triangles = 2 * static_cast<std::int64_t>(sides) * rings;
-    return triangles <= std::numeric_limits<std::int32_t>::max();
+    const std::int64_t vertices = static_cast<std::int64_t>(sides) * rings + 2;
+    return vertices <= maxVertices;
 }
 
 }  // namespace

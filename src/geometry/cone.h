@@ -11,8 +11,8 @@ namespace qelo {
 // +x; then the apex, then the base centre. 2 * sides * rings triangles: the
 // side bands ring to ring, then per side the apex triangle and the base fan
 // triangle. All counter-clockwise seen from outside. Only positions are set.
-// sides < 1, rings < 1, a zero or non-finite length, or counts too large for
-// 32-bit indices give an empty mesh (0 vertices, 0 triangles).
+// sides < 1, rings < 1, a zero or non-finite length, or more than 2^20
+// vertices give an empty mesh (0 vertices, 0 triangles).
 Mesh makeCone(float radius, float length, int sides, int rings);
 
 }  // namespace qelo

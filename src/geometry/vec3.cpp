@@ -10,7 +10,9 @@ Vec3 Vec3::withLength(float length) const
 {
     const double dx = x, dy = y, dz = z;
     const double squared = dz * dz + dy * dy + dx * dx;
-    if (!(squared > 0.0)) {
+    // Squares of finite floats cannot overflow a double: an infinite sum
+    // means an infinite component, which has no direction either.
+    if (!(squared > 0.0) || std::isinf(squared)) {
         return {};
     }
     const double inverse = 1.0 / std::sqrt(squared);

@@ -17,7 +17,8 @@ struct Vec3 {
 
     // This direction scaled to `length`: each component times 1/|v| (inverse
     // length first), then times `length`. A zero vector has no direction and
-    // yields (0, 0, 0) instead of dividing by zero.
+    // yields (0, 0, 0) instead of dividing by zero; so does a vector with an
+    // infinite or NaN component.
     Vec3 withLength(float length) const;
 
     Vec3 minus(const Vec3& other) const;

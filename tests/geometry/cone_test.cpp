@@ -88,12 +88,15 @@ TEST(Cone, DegenerateRequestsGiveAnEmptyMesh)
 {
     for (const auto& [length, sides, rings] :
          {std::tuple{1.0f, 0, 1}, std::tuple{1.0f, 3, 0}, std::tuple{1.0f, -2, 4}, std::tuple{0.0f, 3, 1},
-          std::tuple{std::numeric_limits<float>::quiet_NaN(), 3, 1}, std::tuple{1.0f, 100000, 100000}}) {
+          std::tuple{std::numeric_limits<float>::quiet_NaN(), 3, 1}, std::tuple{1.0f, 100000, 100000},
+          std::tuple{1.0f, 32768, 32767}, std::tuple{1.0f, (1 << 20) - 1, 1}}) {
         const Mesh cone = qelo::makeCone(1.0f, length, sides, rings);
         EXPECT_EQ(cone.vertexCount(), 0) << sides << " " << rings;
         EXPECT_EQ(cone.triangleCount(), 0);
         EXPECT_TRUE(cone.ownsArrays());
     }
+    // The largest cone built has 2^20 vertices.
+    EXPECT_EQ(qelo::makeCone(1.0f, 2.0f, (1 << 20) - 2, 1).vertexCount(), 1 << 20);
     // One side: a needle, but a well-formed one.
     const Mesh needle = qelo::makeCone(1.0f, 2.0f, 1, 1);
     EXPECT_EQ(needle.vertexCount(), 3);

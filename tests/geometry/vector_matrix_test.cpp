@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "geometry/matrix.h"
 #include "geometry/vec3.h"
@@ -22,6 +23,14 @@ TEST(Vec3, WithLengthScalesAlongTheDirectionAndLeavesZeroVectorsAtZero)
     expectNear(Vec3(3, 0, 4).withLength(1.0f), {0.6f, 0.0f, 0.8f});
     EXPECT_EQ(Vec3(0, 0, -5).withLength(2.0f), Vec3(0, 0, -2));
     EXPECT_EQ(Vec3(0, 0, 0).withLength(1.0f), Vec3(0, 0, 0));
+    // Nor has a vector with an infinite or NaN component: zero, not NaN.
+    const float infinity = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(Vec3(infinity, 1, 0).withLength(1.0f), Vec3(0, 0, 0));
+    EXPECT_EQ(Vec3(0, -infinity, infinity).withLength(2.0f), Vec3(0, 0, 0));
+    EXPECT_EQ(Vec3(std::nanf(""), 1, 0).withLength(1.0f), Vec3(0, 0, 0));
+    // The largest finite floats still have a direction.
+    const float big = std::numeric_limits<float>::max();
+    expectNear(Vec3(big, big, 0).withLength(1.0f), {0.70710677f, 0.70710677f, 0.0f});
     // Float-tiny vectors still have a direction (their squares would underflow in float).
     expectNear(Vec3(1e-30f, 0, 0).withLength(1.0f), {1.0f, 0.0f, 0.0f});
 }

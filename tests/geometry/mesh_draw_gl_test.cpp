@@ -1,0 +1,82 @@
+// What Mesh::draw sends to GL, read back through feedback mode: each triangle
+// in order with its vertices' positions and alpha scaled, and triangles that
+// name a vertex outside the array left out rather than read out of bounds.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <vector>
+
+#include "geometry/mesh.h"
+#include "gl/gl_fixture.h"
+
+namespace qelo::test {
+namespace {
+
+struct FedBackVertex {
+    float x, y, alpha;
+};
+
+// The triangles `mesh` draws at the origin, unturned, as GL receives them,
+// in window coordinates (one unit a pixel).
+std::vector<std::array<FedBackVertex, 3>> trianglesDrawn(const Mesh& mesh, float alphaScale)
+{
+    showContext();
+    orthoPixels();
+    glDisable(GL_CULL_FACE);
+    std::vector<GLfloat> buffer(4096);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    mesh.draw(Vec3(0, 0, 0), Vec3(0, 0, 0), alphaScale);
+    const GLint used = glRenderMode(GL_RENDER);
+
+    // Per polygon: the token, the vertex count, then x, y, z, r, g, b, a a vertex.
+    std::vector<std::array<FedBackVertex, 3>> triangles;
+    for (GLint i = 0; i < used;) {
+        EXPECT_EQ(buffer[i], static_cast<GLfloat>(GL_POLYGON_TOKEN));
+        EXPECT_EQ(buffer[i + 1], 3.0f);
+        if (buffer[i] != static_cast<GLfloat>(GL_POLYGON_TOKEN) || buffer[i + 1] != 3.0f) break;
+        std::array<FedBackVertex, 3> triangle{};
+        for (int k = 0; k < 3; ++k) {
+            const GLfloat* v = &buffer[i + 2 + 7 * k];
+            triangle[k] = {v[0], v[1], v[6]};
+        }
+        triangles.push_back(triangle);
+        i += 2 + 3 * 7;
+    }
+    return triangles;
+}
+
+void expectVertex(const FedBackVertex& v, float x, float y, float alpha)
+{
+    EXPECT_NEAR(v.x, x, 1e-3f);
+    EXPECT_NEAR(v.y, y, 1e-3f);
+    EXPECT_NEAR(v.alpha, alpha, 1e-3f);
+}
+
+TEST(MeshDraw, SendsValidTrianglesInOrderAndLeavesOutThoseNamingMissingVertices)
+{
+    // A 100-pixel square's corners; vertex k has alpha 0.2 (k + 1).
+    Mesh mesh(4, 6);
+    const float corners[4][2] = {{10, 10}, {110, 10}, {110, 110}, {10, 110}};
+    for (int k = 0; k < 4; ++k) {
+        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
+        v.position = {corners[k][0], corners[k][1], 0};
+        v.colour.alpha = 0.2f * static_cast<float>(k + 1);
+    }
+    const MeshTriangle triangles[6] = {{0, 1, 2}, {0, 1, 4}, {-1, 2, 3}, {3, 2, 1000000}, {2, 3, 0}, {0, -7, 1}};
+    std::copy(std::begin(triangles), std::end(triangles), mesh.triangles().begin());
+
+    const auto drawn = trianglesDrawn(mesh, 0.5f);
+    ASSERT_EQ(drawn.size(), 2u);
+    expectVertex(drawn[0][0], 10, 10, 0.1f);
+    expectVertex(drawn[0][1], 110, 10, 0.2f);
+    expectVertex(drawn[0][2], 110, 110, 0.3f);
+    expectVertex(drawn[1][0], 110, 110, 0.3f);
+    expectVertex(drawn[1][1], 10, 110, 0.4f);
+    expectVertex(drawn[1][2], 10, 10, 0.1f);
+}
+
+}  // namespace
+}  // namespace qelo::test
