@@ -239,4 +239,18 @@ void yCbCrRowPair(const SamplePlane& y, const SamplePlane& cb, const SamplePlane
     yCbCrRow(rest(y), rest(cb), rest(cr), row + 1, width - done, nextRgba + 4 * done);
 }
 
+void rgbRow(const SamplePlane& red, const SamplePlane& green, const SamplePlane& blue, std::int32_t row, std::int32_t width,
+            std::uint8_t* rgba)
+{
+    const std::uint8_t* reds = red.samples + (row / red.vr) * red.stride;
+    const std::uint8_t* greens = green.samples + (row / green.vr) * green.stride;
+    const std::uint8_t* blues = blue.samples + (row / blue.vr) * blue.stride;
+    for (std::int32_t x = 0; x < width; ++x, rgba += 4) {
+        rgba[0] = reds[x / red.hr];
+        rgba[1] = greens[x / green.hr];
+        rgba[2] = blues[x / blue.hr];
+        rgba[3] = 255;
+    }
+}
+
 }  // namespace qelo::jpeg

@@ -1,6 +1,7 @@
 #pragma once
-// From decoded sample planes to RGBA rows: grey expansion, and YCbCr to RGB
-// with nearest-neighbour upsampling of the chrominance.
+// From decoded sample planes to RGBA rows: grey expansion, YCbCr to RGB
+// with nearest-neighbour upsampling of the chrominance, and R, G, B planes
+// taken as they are with the same upsampling.
 #include <cstdint>
 
 namespace qelo::jpeg {
@@ -30,5 +31,11 @@ void yCbCrRow(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr
 // bytes as two calls of yCbCrRow, faster when 4:2:0 chroma is shared.
 void yCbCrRowPair(const SamplePlane& y, const SamplePlane& cb, const SamplePlane& cr, std::int32_t row, std::int32_t width,
                   std::uint8_t* rgba, std::uint8_t* nextRgba);
+
+// One RGBA row from row `row` of planes that already hold R, G and B: the
+// samples unchanged (no colour conversion), A = 255. Subsampled planes are
+// replicated by the same rule as chrominance.
+void rgbRow(const SamplePlane& red, const SamplePlane& green, const SamplePlane& blue, std::int32_t row, std::int32_t width,
+            std::uint8_t* rgba);
 
 }  // namespace qelo::jpeg

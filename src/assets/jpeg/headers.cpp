@@ -1,6 +1,10 @@
 #include "assets/jpeg/headers.h"
 
 #include <array>
+#include <cstring>
+
+#include "assets/jpeg/decoder.h"
+#include "render/texture.h"
 
 namespace qelo::jpeg {
 namespace {
@@ -28,9 +32,11 @@ struct ByteReader {
         const std::int32_t high = byte();
         return (high << 8) | byte();
     }
+    // Bytes not yet read; never negative, as position never passes size.
+    std::int32_t left() const { return size - position; }
 };
 
-const char* readFrame(JpegHeaders& headers, ByteReader& in, std::int32_t length)
+const char* readFrame(JpegHeaders& headers, ByteReader& in, std::int32_t length, std::int32_t maxTextureSize)
 {
     headers.precision = in.byte();
     headers.height = in.word();
@@ -62,6 +68,8 @@ const char* readFrame(JpegHeaders& headers, ByteReader& in, std::int32_t length)
         }
     }
     if (headers.width == 0 || headers.height == 0) return "bad picture size";
+    if (storageSizeFor(headers.width) > maxTextureSize || storageSizeFor(headers.height) > maxTextureSize)
+        return largerThanTexture;
     if (std::int64_t{headers.width} * headers.height * 4 > maxPixelBytes) return "picture too large";
     headers.frameSeen = true;
     return nullptr;
@@ -104,6 +112,25 @@ const char* readQuantTables(JpegHeaders& headers, ByteReader& in, std::int32_t l
     return nullptr;
 }
 
+// Whether three components hold R, G and B rather than Y, Cb and Cr.
+bool storedAsRgb(const JpegHeaders& headers)
+{
+    if (headers.componentCount != 3 || headers.jfifSeen) return false;
+    if (headers.adobeTransform >= 0) return headers.adobeTransform == 0;
+    const auto& c = headers.components;
+    return c[0].id == 'R' && c[1].id == 'G' && c[2].id == 'B';
+}
+
+// Notes what an APP0 or APP14 segment says about the colour components:
+// APP0 of at least 14 bytes opening with "JFIF\0"; APP14 of at least 12
+// opening with "Adobe", whose byte 11 is the transform flag. `payload` holds
+// the segment's `length` bytes after its length field.
+void noteColourSegment(JpegHeaders& headers, std::int32_t marker, const std::uint8_t* payload, std::int32_t length)
+{
+    if (marker == 0xE0 && length >= 14 && std::memcmp(payload, "JFIF", 5) == 0) headers.jfifSeen = true;
+    if (marker == 0xEE && length >= 12 && std::memcmp(payload, "Adobe", 5) == 0) headers.adobeTransform = payload[11];
+}
+
 const char* readScan(JpegHeaders& headers, ByteReader& in)
 {
     if (!headers.frameSeen) return "scan before frame header";
@@ -142,6 +169,7 @@ const char* readScan(JpegHeaders& headers, ByteReader& in)
             return "Huffman table not defined";
         if (!headers.quantTables[component.quantTable].defined) return "quantisation table not defined";
     }
+    headers.rgb = storedAsRgb(headers);
     return nullptr;
 }
 
@@ -166,7 +194,7 @@ const char* unsupportedFrame(std::int32_t marker)
 
 }  // namespace
 
-const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::int32_t size)
+const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::int32_t size, std::int32_t maxTextureSize)
 {
     ByteReader in{bytes, size};
     if (in.byte() != 0xFF) return in.overran ? truncated : "not a JPEG file";
@@ -179,12 +207,14 @@ const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::i
             const std::int32_t length = in.word();
             if (in.overran) return truncated;
             if (length < 2) return "bad segment length";
+            // Compared with what is left, never as position + length: near
+            // the 2 GiB limit that sum would overflow.
+            if (length - 2 > in.left()) return truncated;
             const std::int32_t segmentEnd = in.position + (length - 2);
-            if (segmentEnd > size) return truncated;
 
             const char* error = nullptr;
             switch (marker) {
-            case 0xC0: error = readFrame(headers, in, length); break;
+            case 0xC0: error = readFrame(headers, in, length, maxTextureSize); break;
             case 0xC4: error = readHuffmanTables(headers, in, length); break;
             case 0xDB: error = readQuantTables(headers, in, length); break;
             case 0xDD:
@@ -197,7 +227,9 @@ const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::i
                 return unsupportedFrame(marker);
             default:
                 // APPn, COM, DAC, DNL and anything else the decoder does not
-                // use: passed over by its length.
+                // use: passed over by its length. APP0 and APP14 may say
+                // how the colour components are stored.
+                noteColourSegment(headers, marker, bytes + in.position, length - 2);
                 in.position = segmentEnd;
                 break;
             }

@@ -27,7 +27,7 @@ struct JpegHeaders {
     std::int32_t width = 0;           // X: samples per line
     std::int32_t height = 0;          // Y: lines
     std::int32_t precision = 0;       // P; not used
-    std::int32_t componentCount = 0;  // Nf: 1 (grey) or 3 (YCbCr)
+    std::int32_t componentCount = 0;  // Nf: 1 (grey) or 3 (YCbCr, or RGB when `rgb`)
     std::int32_t restartInterval = 0; // Ri: MCUs per restart interval, 0 for none
     std::array<FrameComponent, 3> components{};
     std::array<HuffmanTable, 4> acTables{};
@@ -35,6 +35,13 @@ struct JpegHeaders {
     std::array<QuantTable, 4> quantTables{};
     std::int32_t scanStart = 0, scanEnd = 0, approxHigh = 0, approxLow = 0;  // Ss, Se, Ah, Al; not used
     bool frameSeen = false;
+    // What the segments before the scan say about three components: a JFIF
+    // APP0 means YCbCr; otherwise an Adobe APP14 decides by its transform
+    // flag (0 RGB, anything else YCbCr); with neither, ids 'R', 'G', 'B'
+    // mean RGB. `rgb` is the outcome, settled when the scan header is read.
+    bool jfifSeen = false;
+    std::int32_t adobeTransform = -1;  // -1: no Adobe segment
+    bool rgb = false;                  // three components stored as R, G, B: no colour conversion
     std::int32_t entropyStart = 0;    // index of the scan's first entropy-coded byte
 };
 
@@ -43,7 +50,9 @@ constexpr std::int64_t maxPixelBytes = std::int64_t{256} << 20;
 
 // Reads the marker segments from SOI up to and including the first SOS.
 // Returns null when a scan can be decoded with what was read, otherwise the
-// reason it cannot. Never reads outside [bytes, bytes + size).
-const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::int32_t size);
+// reason it cannot. A frame whose storage exceeds maxTextureSize texels on
+// a side is refused as soon as its header is read. Never reads outside
+// [bytes, bytes + size).
+const char* parseHeaders(JpegHeaders& headers, const std::uint8_t* bytes, std::int32_t size, std::int32_t maxTextureSize);
 
 }  // namespace qelo::jpeg

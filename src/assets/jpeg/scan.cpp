@@ -224,11 +224,14 @@ const char* decodeScan(const JpegHeaders& headers, const std::uint8_t* bytes, st
         const std::int32_t top = mcuRow * 8 * vMax;
         const std::int32_t rows = std::min(8 * vMax, headers.height - top);
         const auto line = [&](std::int32_t row) { return rgba + (top + row) * rowBytes; };
+        const auto plane = [](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
         if (count == 1) {
             for (std::int32_t row = 0; row < rows; ++row)
                 greyRow(plans[0].band.data() + std::int64_t{row} * plans[0].stride, headers.width, line(row));
+        } else if (headers.rgb) {
+            const SamplePlane red = plane(plans[0]), green = plane(plans[1]), blue = plane(plans[2]);
+            for (std::int32_t row = 0; row < rows; ++row) rgbRow(red, green, blue, row, headers.width, line(row));
         } else {
-            const auto plane = [](const ComponentPlan& p) { return SamplePlane{p.band.data(), p.stride, p.hr, p.vr}; };
             const SamplePlane y = plane(plans[0]), cb = plane(plans[1]), cr = plane(plans[2]);
             std::int32_t row = 0;
             for (; row + 1 < rows; row += 2) yCbCrRowPair(y, cb, cr, row, headers.width, line(row), line(row + 1));

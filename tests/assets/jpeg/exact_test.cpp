@@ -93,6 +93,44 @@ TEST(JpegExact, ColourConversionExamples)
     EXPECT_EQ(rgbaAt(decodeOrFail(flatColour(200, 133, 128)), 1, 1), (std::array<int, 4>{200, 198, 208, 255}));
 }
 
+TEST(JpegExact, ComponentsMarkedAsRgbAreTakenAsTheyAre)
+{
+    // 16 x 16, the first component 2 x 2 (four levels, one per quadrant),
+    // the other two 1 x 1 and replicated over the whole MCU. With q = 8 a DC
+    // value d gives the sample d + 128.
+    const auto picture = [](std::array<int, 3> ids, const Bytes& segments) {
+        BuiltPicture p;
+        p.width = p.height = 16;
+        p.quant[0] = flatQuant(8);
+        p.components = {{ids[0], 2, 2, 0}, {ids[1], 1, 1, 0}, {ids[2], 1, 1, 0}};
+        p.blocks = {dcBlock(200 - 128), dcBlock(10 - 128), dcBlock(90 - 128), dcBlock(250 - 128), dcBlock(30 - 128), dcBlock(160 - 128)};
+        p.extraSegments = segments;
+        return build(p);
+    };
+    const Bytes jfif = segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2, 0, 0, 1, 0, 1, 0, 0});
+    const auto adobe = [](std::uint8_t transform) { return segment(0xEE, {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, transform}); };
+    const auto withJfif = [&](const Bytes& more) {
+        Bytes both = jfif;
+        append(both, more);
+        return both;
+    };
+    const std::array<int, 3> rgbIds = {'R', 'G', 'B'}, plainIds = {1, 2, 3};
+
+    for (const Bytes& rgb : {picture(rgbIds, {}), picture(plainIds, adobe(0)), picture(rgbIds, adobe(0))}) {
+        const PixelSink sink = decodeOrFail(rgb);
+        EXPECT_EQ(rgbaAt(sink, 0, 0), (std::array<int, 4>{200, 30, 160, 255}));
+        EXPECT_EQ(rgbaAt(sink, 15, 0), (std::array<int, 4>{10, 30, 160, 255}));
+        EXPECT_EQ(rgbaAt(sink, 7, 8), (std::array<int, 4>{90, 30, 160, 255}));
+        EXPECT_EQ(rgbaAt(sink, 8, 15), (std::array<int, 4>{250, 30, 160, 255}));
+    }
+    // JFIF means YCbCr whatever else is said; so does Adobe's transform 1.
+    // Y = 200, Cb = 30, Cr = 160: R from 244.864, G from 210.877, B from 26.344.
+    const std::array<int, 4> converted = {244, 210, 26, 255};
+    for (const Bytes& yCbCr : {picture(plainIds, {}), picture(rgbIds, jfif), picture(rgbIds, withJfif(adobe(0))),
+                               picture(rgbIds, adobe(1)), picture(plainIds, withJfif(adobe(0)))})
+        EXPECT_EQ(rgbaAt(decodeOrFail(yCbCr), 0, 0), converted);
+}
+
 TEST(JpegExact, GreySampleIsExpandedToOpaqueGrey)
 {
     BuiltPicture picture = greyPicture(8, 8, 8);

@@ -75,6 +75,7 @@ Bytes encodeWithLibjpeg(const Image& image, const EncodeOptions& options)
     info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, options.forceBaseline ? TRUE : FALSE);
+    if (options.rgb && image.channels == 3) jpeg_set_colorspace(&info, JCS_RGB);
     if (image.channels == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;

@@ -27,6 +27,7 @@ struct EncodeOptions {
     int restartRows = 0;        // MCU rows; used when restartInterval is 0
     std::vector<std::pair<int, Bytes>> markers;  // APPn / COM written after the JFIF header
     bool separateScans = false; // one scan per component (non-interleaved), still SOF0
+    bool rgb = false;           // R, G, B components (ids 'R', 'G', 'B', Adobe segment with transform 0, no JFIF)
 };
 
 // A photo-like picture: smooth gradients and waves, hard edges, and grain:

@@ -2,7 +2,14 @@
 // nothing handed to the texture, no read or write out of bounds (this suite
 // also runs under AddressSanitizer and UndefinedBehaviorSanitizer), no hang.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -15,18 +22,18 @@ namespace {
 
 // Decodes from a heap block of exactly the stream's size, so that the
 // sanitizer sees any read past its end.
-DecodeResult decodeExact(PixelSink& sink, const Bytes& bytes)
+DecodeResult decodeExact(PixelSink& sink, const Bytes& bytes, std::int32_t maxTextureSize = anyTextureSize)
 {
     const std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)]);
     std::copy(bytes.begin(), bytes.end(), copy.get());
-    return decode(sink, copy.get(), static_cast<std::int32_t>(bytes.size()));
+    return decode(sink, copy.get(), static_cast<std::int32_t>(bytes.size()), maxTextureSize);
 }
 
 // Expects failure with a reason containing `reason` and an untouched texture.
-void expectRefused(const Bytes& bytes, const std::string& reason)
+void expectRefused(const Bytes& bytes, const std::string& reason, std::int32_t maxTextureSize = anyTextureSize)
 {
     PixelSink sink;
-    const DecodeResult result = decodeExact(sink, bytes);
+    const DecodeResult result = decodeExact(sink, bytes, maxTextureSize);
     ASSERT_FALSE(result) << "expected: " << reason;
     EXPECT_EQ(&result.texture, &sink);
     EXPECT_NE(std::string(result.error).find(reason), std::string::npos) << result.error;
@@ -154,6 +161,138 @@ TEST(JpegMalformed, SegmentLengthsAndOrder)
     Bytes reordered(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(sof));
     reordered.insert(reordered.end(), valid.begin() + static_cast<std::ptrdiff_t>(sofEnd), valid.end());
     expectRefused(reordered, "scan before frame");
+}
+
+// Zero pages that cost nothing until written, unmapped when dropped.
+class ZeroPages {
+public:
+    explicit ZeroPages(std::size_t size)
+        : size(size), base(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0))
+    {
+    }
+    ~ZeroPages()
+    {
+        if (base != MAP_FAILED) munmap(base, size);
+    }
+    ZeroPages(const ZeroPages&) = delete;
+    ZeroPages& operator=(const ZeroPages&) = delete;
+    std::uint8_t* data() const { return base == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(base); }
+
+private:
+    std::size_t size;
+    void* base;
+};
+
+TEST(JpegMalformed, SegmentChainUpToTheLargestFileEndsAsTruncated)
+{
+    // The largest input a file can give (2^31 - 1 bytes): SOI, then APP1
+    // segments of the largest length, 65,537 bytes each with their marker.
+    // The last one starts so near the end that its claimed end lies past
+    // 2^31 - 1, where a 32-bit sum would wrap negative. Only the 4-byte
+    // segment heads are written (one page in 16); the rest stays unbacked.
+    constexpr std::int32_t size = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t stride = 65537;
+    const ZeroPages pages(static_cast<std::size_t>(size));
+    std::uint8_t* bytes = pages.data();
+    ASSERT_NE(bytes, nullptr);
+    bytes[0] = 0xFF;
+    bytes[1] = 0xD8;
+    std::int64_t last = 0;
+    for (std::int64_t at = 2; at + 4 <= size; at += stride) {
+        bytes[at] = 0xFF;
+        bytes[at + 1] = 0xE1;
+        bytes[at + 2] = 0xFF;
+        bytes[at + 3] = 0xFF;
+        last = at;
+    }
+    ASSERT_GT(last + stride, std::int64_t{size});
+
+    PixelSink sink;
+    const DecodeResult result = decode(sink, bytes, size);
+    ASSERT_FALSE(result);
+    EXPECT_STREQ(result.error, "truncated file");
+    EXPECT_EQ(sink.writes, 0);
+}
+
+// A grey picture of width x height whose stream ends right after its scan
+// header: whatever its size, the decoder needs nothing past the headers to
+// refuse it.
+Bytes headersOnly(int width, int height)
+{
+    BuiltPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.quant[0] = flatQuant(8);
+    Bytes bytes = build(picture);
+    bytes.resize(headerLength(picture));
+    return bytes;
+}
+
+TEST(JpegMalformed, PicturesLargerThanTheLargestTextureAreRefusedAtTheFrameHeader)
+{
+    // With a limit of 64 texels a side, 64 x 64 fits; 65 needs storage 128.
+    BuiltPicture fits;
+    fits.width = fits.height = 64;
+    fits.quant[0] = flatQuant(8);
+    fits.blocks.assign(64, dcBlock(3));
+    PixelSink sink;
+    ASSERT_TRUE(decodeExact(sink, build(fits), 64));
+    EXPECT_EQ(sink.width, 64);
+
+    for (const auto& [width, height] : {std::pair{65, 1}, {1, 65}, {8000, 8000}}) {
+        expectRefused(headersOnly(width, height), largerThanTexture, 64);
+        PixelSink refused;
+        const DecodeResult result = decodeExact(refused, headersOnly(width, height), 64);
+        EXPECT_EQ(result.error, largerThanTexture) << "the caller recognises the reason by its address";
+        EXPECT_EQ(result.width, width);
+        EXPECT_EQ(result.height, height);
+    }
+    // Without a limit the same headers get as far as the missing scan data.
+    expectRefused(headersOnly(65, 1), "truncated");
+}
+
+// AddressSanitizer reserves terabytes of address space at start, so a limit
+// on the address space cannot be set under it.
+constexpr bool addressSanitized()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+// Decodes `bytes` with the address space limited to 32 MiB above what the
+// process uses now, prints the outcome on stderr and exits with 0.
+[[noreturn]] void decodeInLittleAddressSpace(const Bytes& bytes, std::int32_t maxTextureSize)
+{
+    std::size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (std::size_t{32} << 20);
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(2);
+    PixelSink sink;
+    const DecodeResult result = decodeExact(sink, bytes, maxTextureSize);
+    std::fprintf(stderr, "outcome: %s\n", result ? "decoded" : result.error);
+    std::_Exit(0);
+}
+
+TEST(JpegMalformedDeathTest, ARefusedLargePictureAllocatesNothingLarge)
+{
+    if (addressSanitized()) GTEST_SKIP() << "the address space cannot be limited under AddressSanitizer";
+    // 8000 x 8000 grey: 244 MiB of RGBA, within the decoder's own limit.
+    const Bytes large = headersOnly(8000, 8000);
+    EXPECT_EXIT(decodeInLittleAddressSpace(large, 64), ::testing::ExitedWithCode(0), "outcome: picture larger than the largest texture");
+    // The control: without the texture limit the pixel buffer is asked for
+    // and cannot be had within the limit.
+    EXPECT_EXIT(decodeInLittleAddressSpace(large, anyTextureSize), ::testing::ExitedWithCode(0), "outcome: out of memory");
 }
 
 // The stream with its scan header naming the components `ids` (in that

@@ -1,6 +1,8 @@
 #include "reference_decoder.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 namespace qelo::jpegtest {
 namespace {
@@ -31,6 +33,8 @@ struct Model {
     std::array<float, 64> coefficients{};
     std::vector<std::uint8_t> pixels;
     bool failed = false;
+    bool jfif = false;
+    int adobeTransform = -1;  // -1: no Adobe segment
 
     int byte()
     {
@@ -119,6 +123,14 @@ bool parse(Model& m)
             } else if ((marker >= 0xC1 && marker <= 0xCB) || (marker >= 0xCD && marker <= 0xCF)) {
                 return false;
             } else {
+                // JFIF: APP0 of 14 bytes or more opening "JFIF\0". Adobe:
+                // APP14 of 12 or more opening "Adobe"; byte 11 the transform.
+                const auto opens = [&](const std::string& tag, int least) {
+                    return length - 2 >= least && m.position + static_cast<std::size_t>(least) <= m.data.size() &&
+                           std::equal(tag.begin(), tag.end(), m.data.begin() + static_cast<std::ptrdiff_t>(m.position));
+                };
+                if (marker == 0xE0 && opens(std::string("JFIF", 5), 14)) m.jfif = true;
+                if (marker == 0xEE && opens("Adobe", 12)) m.adobeTransform = m.data[m.position + 11];
                 m.position += static_cast<std::size_t>(length - 2);
             }
         }
@@ -264,11 +276,17 @@ bool referenceDecode(const std::vector<std::uint8_t>& jpeg, ReferencePicture& ou
             if (m.restartInterval > 0 && ++mcus % m.restartInterval == 0) m.bitIndex = 0;
         }
     }
+    // Three components are R, G, B unless JFIF says YCbCr; without JFIF an
+    // Adobe segment decides (transform 0 is RGB), and without either the
+    // ids 'R', 'G', 'B' do.
+    const auto& c = m.components;
+    const bool rgb = m.componentCount == 3 && !m.jfif &&
+                     (m.adobeTransform >= 0 ? m.adobeTransform == 0 : c[0].id == 'R' && c[1].id == 'G' && c[2].id == 'B');
     for (std::size_t i = 0; i < m.pixels.size(); i += 4) {
         std::uint8_t* p = &m.pixels[i];
         if (m.componentCount == 1) {
             p[1] = p[2] = p[0];
-        } else {
+        } else if (!rgb) {
             const int y = p[0], cb = p[1] - 128, cr = p[2] - 128;
             const auto clamp = [](float v) {
                 const int n = static_cast<int>(v);

@@ -77,6 +77,24 @@ TEST(JpegReference, EveryLayoutSizeAndQuality)
     }
 }
 
+TEST(JpegReference, RgbPicturesInEveryLayout)
+{
+    // Components stored as R, G, B skip the colour conversion but keep its
+    // replication of subsampled planes, on every vector path.
+    const std::pair<int, int> layouts[] = {{1, 1}, {2, 1}, {2, 2}, {1, 2}, {4, 1}};
+    std::uint32_t seed = 300;
+    for (const auto& [w, h] : {std::pair{1, 1}, {17, 9}, {67, 35}}) {
+        for (const auto& [lh, lv] : layouts) {
+            EncodeOptions options;
+            options.lumaH = lh;
+            options.lumaV = lv;
+            options.rgb = true;
+            expectIdentical(encodeWithLibjpeg(photoLike(w, h, 3, ++seed), options),
+                            "RGB " + std::to_string(lh) + "x" + std::to_string(lv) + " " + std::to_string(w) + "x" + std::to_string(h));
+        }
+    }
+}
+
 TEST(JpegReference, RestartIntervalsAndSixteenBitTables)
 {
     for (const int interval : {1, 2, 5, 13}) {
