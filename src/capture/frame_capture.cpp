@@ -43,6 +43,15 @@ bool FrameCapture::begin()
     // with the window's own arithmetic, from the targets' pictures.
     renderTargets.composeInMemory = true;
     if (settings.videoPath.empty()) return true;
+    if (!settings.musicPath.empty()) {
+        // Sound is a bonus: without it the video is still the show.
+        const std::string why = musicProblem(VideoSettings{}.program, settings.musicPath);
+        if (!why.empty()) {
+            std::fprintf(stderr, "qelo: cannot use the music %s (%s); the video will have no sound\n",
+                         settings.musicPath.c_str(), why.c_str());
+            settings.musicPath.clear();
+        }
+    }
     // The window's size is fixed; the show draws 1024 x 768.
     error = video.start({settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath});
     if (error.empty()) composer = std::make_unique<BackgroundComposer>(video, std::size_t{1024} * 768);
@@ -125,33 +134,66 @@ void FrameCapture::afterFrame()
     setVirtualFrame(frame + 1);
 }
 
+std::string FrameCapture::framesHeld() const
+{
+    if (framesWritten == 0) return "no frames";
+    char text[160];
+    std::snprintf(text, sizeof text, "%lld frame%s (%.3f s)", static_cast<long long>(framesWritten),
+                  framesWritten == 1 ? "" : "s", static_cast<double>(framesWritten) / settings.fps);
+    return text;
+}
+
 void FrameCapture::end()
 {
     if (progress) progress->finish(framesWritten);
     progress.reset();
-    // The window was closed or the process asked to stop (SIGINT, SIGTERM):
-    // what was written is complete frames, but not the capture asked for.
-    if (error.empty() && framesWritten < frameLimit)
-        error = "interrupted after " + std::to_string(framesWritten) + " of " + std::to_string(frameLimit) + " frames";
     if (composer) {
         const std::string failure = composer->drain();
         composer.reset();
         if (!failure.empty() && error.empty()) error = "cannot write the video " + settings.videoPath + ": " + failure;
     }
-    if (video.running()) {
-        // ffmpeg's own verdict counts: a video it could not finish is no success.
-        if (error.empty()) std::fputs("qelo: finishing the video...\n", stderr);
-        const std::string failure = video.finish();
-        if (!failure.empty() && error.empty()) error = "cannot finish the video " + settings.videoPath + ": " + failure;
-        else if (!failure.empty()) error += "; " + failure;
-    }
-    const std::string& written = settings.videoPath.empty() ? settings.directory : settings.videoPath;
-    if (!error.empty())
-        std::fprintf(stderr, "qelo: %s; capture stopped\n", error.c_str());
-    else
+    // The window was closed or the process asked to stop (SIGINT, SIGTERM):
+    // the frames written are complete, but not the capture asked for.
+    const bool stopped = error.empty() && framesWritten < frameLimit;
+    if (stopped)
+        error = "interrupted after " + std::to_string(framesWritten) + " of " + std::to_string(frameLimit) + " frames";
+    const std::string outcome = settings.videoPath.empty() ? endFrames() : endVideo(stopped);
+    if (error.empty())
         std::fprintf(stderr, "qelo: wrote %lld frame%s (%d a second, %.3f s) to %s\n",
                      static_cast<long long>(framesWritten), framesWritten == 1 ? "" : "s", settings.fps,
-                     static_cast<double>(framesWritten) / settings.fps, written.c_str());
+                     static_cast<double>(framesWritten) / settings.fps, outcome.c_str());
+    else
+        std::fprintf(stderr, "qelo: %s; %s\n", error.c_str(), outcome.c_str());
+}
+
+std::string FrameCapture::endFrames() const
+{
+    if (error.empty()) return settings.directory;
+    if (framesWritten == 0) return settings.directory + " holds no frames of it";
+    return settings.directory + " holds its first " + framesHeld() + ", frame-000000.png to " +
+           captureFileName(framesWritten - 1);
+}
+
+std::string FrameCapture::endVideo(bool stopped)
+{
+    const bool keep = (error.empty() || stopped) && framesWritten > 0;
+    if (video.running() && (keep || !stopped)) {
+        // ffmpeg's own verdict counts: a video it could not finish is no
+        // success. After a failed write it tells why it stopped.
+        if (keep && !stopped) std::fputs("qelo: finishing the video...\n", stderr);
+        const std::string failure = video.finish();
+        if (!failure.empty()) {
+            const std::string why = "cannot finish the video " + settings.videoPath + ": " + failure;
+            error = error.empty() ? why : stopped ? error + "; " + why : error + "; " + failure;
+        } else if (keep) {
+            return stopped ? "kept the video " + settings.videoPath + ", which holds " + framesHeld() : settings.videoPath;
+        }
+    }
+    // Nothing worth keeping: a half-made file, or one without frames.
+    bool removed = false;
+    const std::string removal = video.discard(&removed);
+    if (!removal.empty()) return removal + "; the video there is unfinished";
+    return removed && framesWritten > 0 ? "removed the unfinished video " + settings.videoPath : "no video written";
 }
 
 }  // namespace qelo

@@ -36,6 +36,9 @@ public:
     // or on a write error.
     void afterFrame();
     // Ends the progress bar, finishes the video and says what was written.
+    // A capture stopped early (signal, window closed) keeps its complete
+    // frames and sets `error`; a video that cannot be finished, or holds no
+    // frame, is removed.
     void end();
 
     std::int64_t framesWritten = 0;
@@ -48,6 +51,11 @@ private:
     const std::uint8_t* framePixels();
     void writeLayers(std::int64_t frame);
     bool writeVideoFrame();
+    // "12 frames (0.400 s)", or "no frames".
+    std::string framesHeld() const;
+    // Close the capture; each returns what became of the output.
+    std::string endFrames() const;
+    std::string endVideo(bool stopped);
 
     CaptureSettings settings;
     std::int64_t frameLimit;  // frames to capture

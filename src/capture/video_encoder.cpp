@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "shell/file_suffix.h"
 
 extern char** environ;
 
@@ -31,6 +34,55 @@ bool isExecutable(const std::string& path) { return access(path.c_str(), X_OK) =
 // The pipe is large enough for a frame or so; ffmpeg then reads while we draw.
 constexpr int pipeBytes = 4 << 20;
 
+// Starts `program` with `arguments` (program name first) and ffmpeg's
+// environment, standard input from `input`; with `quiet` its output goes to
+// /dev/null. It runs in a process group of its own, so that a terminal's
+// Ctrl-C reaches only this program, which then ends the video in order; and
+// with default handling of the signals this program ignores. Returns the
+// child's id, or -1 with `why` set.
+pid_t spawn(const std::string& program, std::vector<std::string> arguments, int input, bool quiet, std::string& why)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int kind : {SIGPIPE, SIGINT, SIGTERM}) sigaddset(&defaults, kind);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+
+    arguments.front() = program;
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> variables = ffmpegEnvironment(environ);
+    std::vector<char*> envp;
+    for (std::string& v : variables) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    const int failure = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure == 0) return pid;
+    why = "cannot run " + program + ": " + std::strerror(failure);
+    return -1;
+}
+
+pid_t waitFor(pid_t child, int& status)
+{
+    pid_t done = -1;
+    do done = waitpid(child, &status, 0);
+    while (done < 0 && errno == EINTR);
+    return done;
+}
+
 }  // namespace
 
 std::vector<std::string> ffmpegArguments(const VideoSettings& s)
@@ -43,7 +95,10 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
         "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
     const bool music = !s.musicPath.empty();
     if (music) {
-        // Read from its start (show time 0), cut to the frames' length.
+        // Read from its start (show time 0), cut to the frames' length. The
+        // sound then ends with the last frame written (-shortest), also in a
+        // capture stopped early; music shorter than that is padded with
+        // silence (apad), which keeps -shortest from cutting the frames.
         arguments.push_back("-t");
         arguments.push_back(seconds);
         arguments.push_back("-i");
@@ -51,13 +106,13 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
     }
     for (const char* a : {"-map", "0:v:0"}) arguments.push_back(a);
     if (music)
-        for (const char* a : {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"}) arguments.push_back(a);
+        for (const char* a : {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest"}) arguments.push_back(a);
     // The fastest preset: the encoder shares the cores with the rendering,
     // and at "veryfast" it alone needs 29 ms of CPU a frame here (10 ms at
     // "ultrafast"); CRF 20 keeps the busy scenes clean at ~27 Mbit/s.
     for (const char* a : {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p"})
         arguments.push_back(a);
-    if (s.path.ends_with(".mp4"))
+    if (hasSuffixIgnoringCase(s.path, ".mp4"))
         for (const char* a : {"-movflags", "+faststart"}) arguments.push_back(a);
     arguments.push_back(s.path);
     return arguments;
@@ -103,16 +158,51 @@ std::string findProgram(const std::string& program)
     return {};
 }
 
+std::string musicProblem(const std::string& program, const std::string& musicPath)
+{
+    const int file = open(musicPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return std::strerror(errno);
+    close(file);
+    const std::string found = findProgram(program);
+    if (found.empty()) return {};  // the video cannot start either, and says so
+    // Its first second must decode to sound.
+    const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (nothing < 0) return {};
+    std::string why;
+    const pid_t child = spawn(found,
+                              {program, "-nostdin", "-v", "error", "-i", musicPath, "-map", "0:a:0", "-t", "1", "-f",
+                               "null", "-"},
+                              nothing, true, why);
+    close(nothing);
+    if (child < 0) return why;
+    int status = 0;
+    if (waitFor(child, status) < 0) return {};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+    return program + " cannot decode it";
+}
+
 VideoEncoder::~VideoEncoder()
 {
+    if (child > 0) discard();
+}
+
+std::string VideoEncoder::discard(bool* removed)
+{
+    if (removed) *removed = false;
     if (pipeToChild >= 0) close(pipeToChild);
     pipeToChild = -1;
     if (child > 0) {
         kill(child, SIGTERM);
         int status = 0;
-        waitpid(child, &status, 0);
+        waitFor(child, status);
         child = -1;
     }
+    // Only a file ffmpeg made: never a device or a directory given as the path.
+    struct stat file {};
+    if (lstat(settings.path.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
+    if (unlink(settings.path.c_str()) != 0) return systemError(("cannot remove " + settings.path).c_str());
+    if (removed) *removed = true;
+    return {};
 }
 
 std::string VideoEncoder::start(const VideoSettings& given)
@@ -131,25 +221,12 @@ std::string VideoEncoder::start(const VideoSettings& given)
     // A stopped ffmpeg must show as a failed write, not end this program.
     signal(SIGPIPE, SIG_IGN);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
-    std::vector<std::string> arguments = ffmpegArguments(settings);
-    arguments.front() = program;
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> variables = ffmpegEnvironment(environ);
-    std::vector<char*> envp;
-    for (std::string& v : variables) envp.push_back(v.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    const int failure = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    std::string why;
+    const pid_t pid = spawn(program, ffmpegArguments(settings), ends[0], false, why);
     close(ends[0]);
-    if (failure != 0) {
+    if (pid < 0) {
         close(ends[1]);
-        return "cannot run " + program + ": " + std::strerror(failure);
+        return why;
     }
     child = pid;
     pipeToChild = ends[1];
@@ -176,9 +253,7 @@ std::string VideoEncoder::writeFrame(const std::uint8_t* rgba)
 std::string VideoEncoder::waitForExit()
 {
     int status = 0;
-    pid_t done = -1;
-    do done = waitpid(child, &status, 0);
-    while (done < 0 && errno == EINTR);
+    const pid_t done = waitFor(child, status);
     child = -1;
     if (done < 0) return systemError("cannot learn how ffmpeg ended");
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};

@@ -32,10 +32,14 @@ std::vector<std::string> ffmpegEnvironment(const char* const* parent);
 // itself when it contains a slash and is executable); empty when nowhere.
 std::string findProgram(const std::string& program);
 
+// Why ffmpeg cannot take its sound from `musicPath` (unreadable, or its
+// first second does not decode), or empty when it can.
+std::string musicProblem(const std::string& program, const std::string& musicPath);
+
 class VideoEncoder {
 public:
     VideoEncoder() = default;
-    ~VideoEncoder();  // a video not finished is abandoned: ffmpeg is stopped
+    ~VideoEncoder();  // a video not finished is discarded
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
@@ -48,6 +52,10 @@ public:
     // Closes the pipe and waits for ffmpeg. Returns an empty string when it
     // exited with status 0, else what went wrong.
     std::string finish();
+    // Stops ffmpeg if it runs and removes the file it wrote (a regular file
+    // only; `removed` tells whether there was one). Returns an empty string,
+    // or why the file could not be removed.
+    std::string discard(bool* removed = nullptr);
 
     bool running() const { return child > 0; }
 

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <string_view>
 
+#include "shell/file_suffix.h"
+
 namespace qelo {
 
 bool isVideoName(std::string_view name)
 {
     for (const std::string_view suffix : {".mp4", ".mkv", ".webm", ".avi", ".mov"})
-        if (name.ends_with(suffix)) return true;
+        if (hasSuffixIgnoringCase(name, suffix)) return true;
     return false;
 }
 
@@ -32,7 +34,10 @@ bool parseSeconds(std::string_view text, double& seconds)
 }
 
 // The video containers the capture writes (H.264 with AAC fits both).
-bool isWrittenVideoName(std::string_view name) { return name.ends_with(".mp4") || name.ends_with(".mkv"); }
+bool isWrittenVideoName(std::string_view name)
+{
+    return hasSuffixIgnoringCase(name, ".mp4") || hasSuffixIgnoringCase(name, ".mkv");
+}
 
 struct Parser {
     int argc = 0;
@@ -91,6 +96,8 @@ struct Parser {
             options.layers = true;
         } else if (name == "--benchmark") {
             options.benchmark = true;
+        } else if (name == "--overwrite") {
+            options.overwrite = true;
         } else if (name == "--data") {
             if (!value(name, inlineValue, "a directory", text)) return false;
             options.dataDirectory = text;
@@ -125,6 +132,7 @@ struct Parser {
             if (capture) return fail("--benchmark writes nothing; it excludes --capture");
             if (gaveFps) return fail("--benchmark always runs at 60 frames a second; --fps does not apply");
             if (options.layers) return fail("--layers applies only to --capture");
+            if (options.overwrite) return fail("--benchmark writes nothing; --overwrite does not apply");
             if (options.screen != ScreenMode::Ask)
                 return fail("--benchmark renders off-screen; --windowed and --fullscreen do not apply");
             return true;
@@ -132,6 +140,7 @@ struct Parser {
         if (!capture && gaveFps) return fail("--fps applies only to --capture");
         if (!capture && gaveUntil) return fail("--until applies only to --capture and --benchmark");
         if (!capture && options.layers) return fail("--layers applies only to --capture");
+        if (!capture && options.overwrite) return fail("--overwrite applies only to --capture");
         if (options.captureVideo && !isWrittenVideoName(options.capturePath))
             return fail("--capture writes videos as .mp4 or .mkv, not '" + options.capturePath + "'");
         if (options.captureVideo && options.layers)
@@ -181,6 +190,9 @@ std::string usageText(const char* program)
            "  --until SECONDS   stop the capture or benchmark before this show time\n"
            "  --layers          also write each render target's picture, with its alpha,\n"
            "                    as DIR/frame-NNNNNN-targetK.png\n"
+           "  --overwrite       let --capture replace an existing video, or the frames\n"
+           "                    (frame-*.png) already in DIR; without it they are kept\n"
+           "                    and the capture refused\n"
            "  --benchmark       render the show off-screen as fast as possible (60 frames\n"
            "                    a second of show time), write nothing, and print frame\n"
            "                    times and where they go, per part of the show\n"

@@ -20,6 +20,7 @@ struct CommandLine {
     std::int32_t fps = 60;         // capture frames a second, 1..1000
     double untilSeconds = 0.0;     // > 0: capture or benchmark stops before this show time
     bool layers = false;           // capture also writes the targets' pictures
+    bool overwrite = false;        // capture may replace an existing video or frames
     bool help = false;
     bool version = false;
 };
@@ -30,7 +31,8 @@ struct ParsedCommandLine {
 };
 
 // Whether a capture path names a video rather than a directory of frames:
-// its name ends in a video suffix (".mp4", ".mkv", also ones not written).
+// its name ends in a video suffix (".mp4", ".mkv", also ones not written),
+// in any case.
 bool isVideoName(std::string_view name);
 
 // Accepts "--name value" and "--name=value". argv[0] is the program.

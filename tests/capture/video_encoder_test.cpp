@@ -70,6 +70,10 @@ TEST(VideoArguments, FramesAndMusicMeetAtShowTimeZero)
     EXPECT_TRUE(hasPair(arguments, "-t", "120.033333"));
     EXPECT_TRUE(hasPair(arguments, "-i", "/data/vamma4.mp3"));
     EXPECT_TRUE(hasPair(arguments, "-map", "1:a:0"));
+    // A capture stopped early has fewer frames: the sound ends with them,
+    // and short music is padded rather than cutting the frames.
+    EXPECT_EQ(std::count(arguments.begin(), arguments.end(), "-shortest"), 1);
+    EXPECT_TRUE(hasPair(arguments, "-af", "apad"));
     EXPECT_EQ(std::count(arguments.begin(), arguments.end(), "-itsoffset"), 0);
 
     settings.musicPath.clear();
@@ -77,6 +81,9 @@ TEST(VideoArguments, FramesAndMusicMeetAtShowTimeZero)
     const std::vector<std::string> silent = ffmpegArguments(settings);
     EXPECT_FALSE(hasPair(silent, "-map", "1:a:0"));
     EXPECT_EQ(std::count(silent.begin(), silent.end(), "-movflags"), 0);  // an MP4 option
+    EXPECT_EQ(std::count(silent.begin(), silent.end(), "-shortest"), 0);
+    settings.path = "/out/Show.MP4";
+    EXPECT_TRUE(hasPair(ffmpegArguments(settings), "-movflags", "+faststart"));
 }
 
 }  // namespace

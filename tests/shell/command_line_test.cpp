@@ -49,6 +49,11 @@ TEST(CommandLine, OptionsInBothSpellings)
     EXPECT_EQ(parsed.error, "");
     EXPECT_TRUE(parsed.options.captureVideo);
     EXPECT_TRUE(parse({"--capture=a b.mkv"}).options.captureVideo);
+    parsed = parse({"--capture", "Show.MP4", "--overwrite"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.captureVideo);  // a video, not a folder named Show.MP4
+    EXPECT_TRUE(parsed.options.overwrite);
+    EXPECT_FALSE(parse({"--capture", "out"}).options.overwrite);
 
     parsed = parse({"--benchmark", "--until", "20"});
     EXPECT_EQ(parsed.error, "");
@@ -87,6 +92,10 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"--layers"}, "--layers applies only to --capture"},
         {{"--capture", "o", "--windowed"}, "--capture renders off-screen"},
         {{"--capture", "show.webm"}, "videos as .mp4 or .mkv, not 'show.webm'"},
+        {{"--capture", "show.WebM"}, "not 'show.WebM'"},
+        {{"--overwrite"}, "--overwrite applies only to --capture"},
+        {{"--benchmark", "--overwrite"}, "--overwrite does not apply"},
+        {{"--capture", "o", "--overwrite=yes"}, "--overwrite takes no value"},
         {{"--capture", "show.mp4", "--layers"}, "--layers writes PNG pictures"},
         {{"--benchmark", "--capture", "o"}, "--benchmark writes nothing"},
         {{"--benchmark", "--fps", "30"}, "--fps does not apply"},
@@ -107,7 +116,8 @@ TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string usage = usageText("qelo");
     for (const char* option :
-         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--benchmark", "--help", "--version"})
+         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--overwrite", "--benchmark", "--help",
+          "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

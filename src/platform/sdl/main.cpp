@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "capture/capture_output.h"
 #include "capture/frame_capture.h"
 #include "capture/show_benchmark.h"
 #include "platform/sdl/window_options.h"
@@ -184,6 +185,11 @@ int main(int argc, char* argv[])
         captureOutput = options.captureVideo ? prepareVideoPath(options.capturePath)
                                              : prepareCaptureDirectory(options.capturePath);
         if (captureOutput.empty()) return 1;
+        const OutputClaim claim = claimOutput(captureOutput, options.captureVideo, options.overwrite);
+        if (!claim.error.empty()) {
+            std::fprintf(stderr, "qelo: %s\n", claim.error.c_str());
+            return claim.exitCode;
+        }
     }
     fs::current_path(options.dataDirectory.empty() ? findDataDirectory() : fs::path(options.dataDirectory), error);
     if (error) {
