@@ -1,0 +1,204 @@
+#include "render/software/fragment_stage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "render/software/sampler.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qelo::software {
+
+namespace {
+
+constexpr double depthUnits = 16777215.0;  // 2^24 - 1
+
+std::uint32_t depthValue(double z)
+{
+    z = z > 0 ? (z < 1 ? z : 1) : 0;
+    return static_cast<std::uint32_t>(z * depthUnits + 0.5);
+}
+
+// A colour channel clamped to [0, 1] (NaN to 0), scaled by `scale` and rounded.
+std::uint8_t toByte(float c, float scale = 255.0f)
+{
+    c = c > 0 ? (c < 1 ? c : 1) : 0;
+    return static_cast<std::uint8_t>(c * scale + 0.5f);
+}
+
+std::uint32_t factorByte(BlendFactor factor, std::uint32_t sourceAlpha)
+{
+    switch (factor) {
+    case BlendFactor::zero: return 0;
+    case BlendFactor::one: return 255;
+    case BlendFactor::sourceAlpha: return sourceAlpha;
+    case BlendFactor::oneMinusSourceAlpha: return 255 - sourceAlpha;
+    }
+    return 0;
+}
+
+void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, BlendFactor sourceFactor,
+                BlendFactor destinationFactor)
+{
+    const std::uint32_t fs = factorByte(sourceFactor, source[3]);
+    const std::uint32_t fd = factorByte(destinationFactor, source[3]);
+    for (int c = 0; c < 4; ++c)
+        pixel[c] = static_cast<std::uint8_t>(
+            std::min<std::uint32_t>(255, multiplyBytes(source[c], fs) + multiplyBytes(pixel[c], fd)));
+}
+
+struct SpanJob {
+    const TriangleSetup& triangle;
+    const FragmentState& state;
+    const FragmentTarget& target;
+    std::uint8_t bytes[4];  // the constant colour in 8 bits
+};
+
+// One colour over a span without depth test: fill, or blend where the
+// source term and the destination factor are the same for every pixel.
+void constantSpan(const SpanJob& job, std::uint8_t* pixel, std::int32_t count)
+{
+    const FragmentState& state = job.state;
+    if (!state.blend) {
+        std::uint32_t value;
+        std::memcpy(&value, job.bytes, 4);
+        for (std::int32_t n = 0; n < count; ++n) std::memcpy(pixel + 4 * n, &value, 4);
+        return;
+    }
+    const std::uint32_t fs = factorByte(state.source, job.bytes[3]);
+    const std::uint32_t fd = factorByte(state.destination, job.bytes[3]);
+    std::uint32_t term[4];
+    for (int c = 0; c < 4; ++c) term[c] = multiplyBytes(job.bytes[c], fs);
+    std::int32_t n = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and
+    // term + product <= 510 fit; the pack saturates at 255.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i factor = _mm_set1_epi16(static_cast<short>(fd));
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i terms = _mm_set_epi16(short(term[3]), short(term[2]), short(term[1]), short(term[0]),
+                                        short(term[3]), short(term[2]), short(term[1]), short(term[0]));
+    auto blendEight = [&](__m128i destination) {
+        const __m128i t = _mm_mullo_epi16(destination, factor);
+        const __m128i product = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
+        return _mm_add_epi16(product, terms);
+    };
+    for (; n + 4 <= count; n += 4) {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 4 * n));
+        const __m128i low = blendEight(_mm_unpacklo_epi8(d, zero));
+        const __m128i high = blendEight(_mm_unpackhi_epi8(d, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 4 * n), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; n < count; ++n)
+        for (int c = 0; c < 4; ++c) {
+            std::uint8_t& d = pixel[4 * n + c];
+            d = static_cast<std::uint8_t>(std::min<std::uint32_t>(255, term[c] + multiplyBytes(d, fd)));
+        }
+}
+
+template <bool depthTest, bool blend, bool smooth, bool textured, bool perspective>
+void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t to)
+{
+    const TriangleSetup& triangle = job.triangle;
+    const FragmentState& state = job.state;
+    const std::size_t offset = static_cast<std::size_t>(row) * job.target.width + from;
+    std::uint8_t* pixel = job.target.rgba + offset * 4;
+    std::uint32_t* depth = job.target.depth + offset;
+    const std::int32_t count = to - from + 1;
+    if constexpr (!depthTest && !smooth && !textured) return constantSpan(job, pixel, count);
+
+    const double zStart = triangle.depth().at(from, row), dz = triangle.depth().dx;
+    // Attributes 0-3 colour, 4-5 texture coordinates; only those used.
+    constexpr int first = smooth ? 0 : 4, last = textured ? 6 : 4;
+    float start[attributeCount] = {}, step[attributeCount] = {};
+    for (int k = first; k < last; ++k) {
+        start[k] = static_cast<float>(triangle.attribute(k).at(from, row));
+        step[k] = static_cast<float>(triangle.attribute(k).dx);
+    }
+    const float qStart = static_cast<float>(triangle.oneOverW().at(from, row));
+    const float qStep = static_cast<float>(triangle.oneOverW().dx);
+
+    for (std::int32_t n = 0; n < count; ++n, pixel += 4, ++depth) {
+        std::uint32_t z = 0;
+        if constexpr (depthTest) {
+            z = depthValue(zStart + dz * n);
+            if (z >= *depth) continue;
+        }
+        float value[attributeCount];
+        const float position = static_cast<float>(n);
+        float w = 1;
+        if constexpr (perspective && first < last) w = 1.0f / (qStart + qStep * position);
+        for (int k = first; k < last; ++k) value[k] = (start[k] + step[k] * position) * w;
+        if constexpr (!smooth)
+            for (int c = 0; c < 4; ++c) value[c] = state.colour[c];
+
+        std::uint8_t source[4];
+        if constexpr (textured) {
+            const Texel texel = state.filter == TextureFilter::nearest
+                                    ? sampleNearest(*state.texture, value[4], value[5])
+                                    : sampleLinear(*state.texture, value[4], value[5]);
+            for (int c = 0; c < 4; ++c) {
+                const float c01 = value[c] > 0 ? (value[c] < 1 ? value[c] : 1) : 0;
+                source[c] = static_cast<std::uint8_t>(c01 * texel[c] + 0.5f);
+            }
+        } else if constexpr (smooth) {
+            for (int c = 0; c < 4; ++c) source[c] = toByte(value[c]);
+        } else {
+            std::memcpy(source, job.bytes, 4);
+        }
+
+        if constexpr (blend) blendPixel(pixel, source, state.source, state.destination);
+        else std::memcpy(pixel, source, 4);
+        if constexpr (depthTest) *depth = z;
+    }
+}
+
+using SpanFunction = void (*)(const SpanJob&, std::int32_t, std::int32_t, std::int32_t);
+
+template <bool depthTest, bool blend, bool smooth, bool textured>
+SpanFunction choose(bool perspective)
+{
+    return perspective ? span<depthTest, blend, smooth, textured, true> : span<depthTest, blend, smooth, textured, false>;
+}
+
+template <bool depthTest, bool blend, bool smooth>
+SpanFunction choose(bool textured, bool perspective)
+{
+    return textured ? choose<depthTest, blend, smooth, true>(perspective)
+                    : choose<depthTest, blend, smooth, false>(perspective);
+}
+
+template <bool depthTest, bool blend>
+SpanFunction choose(bool smooth, bool textured, bool perspective)
+{
+    return smooth ? choose<depthTest, blend, true>(textured, perspective)
+                  : choose<depthTest, blend, false>(textured, perspective);
+}
+
+SpanFunction chooseSpan(const FragmentState& state, bool perspective)
+{
+    const bool smooth = !state.constantColour, textured = state.texture != nullptr;
+    if (state.depthTest)
+        return state.blend ? choose<true, true>(smooth, textured, perspective)
+                           : choose<true, false>(smooth, textured, perspective);
+    return state.blend ? choose<false, true>(smooth, textured, perspective)
+                       : choose<false, false>(smooth, textured, perspective);
+}
+
+}  // namespace
+
+void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target)
+{
+    if (triangle.empty()) return;
+    SpanJob job{triangle, state, target, {}};
+    for (int c = 0; c < 4; ++c) job.bytes[c] = toByte(state.colour[c]);
+    const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());
+    std::int32_t from = 0, to = 0;
+    for (std::int32_t row = triangle.firstRow(); row <= triangle.lastRow(); ++row)
+        if (triangle.rowSpan(row, from, to)) drawSpan(job, row, from, to);
+}
+
+}  // namespace qelo::software

@@ -1,0 +1,108 @@
+#include "render/software/rasteriser.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qelo::software {
+
+namespace {
+
+constexpr std::int64_t subpixels = 256;
+// Positions are clamped to +-2^20 pixels before snapping so that edge
+// products stay far inside 64 bits (clipped positions are within the picture).
+constexpr double positionLimit = 1 << 20;
+
+std::int64_t snap(double pixels)
+{
+    return std::llround(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
+}
+
+std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
+{
+    const std::int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
+TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
+                             std::int32_t width, std::int32_t height)
+{
+    const WindowVertex* v[3] = {&a, &b, &c};
+    std::int64_t x[3], y[3];
+    for (int k = 0; k < 3; ++k) {
+        x[k] = snap(v[k]->x);
+        y[k] = snap(v[k]->y);
+    }
+    const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (area == 0) return;
+    frontFacing_ = area > 0;
+    if (!frontFacing_) {  // edges counter-clockwise from here on
+        std::swap(v[1], v[2]);
+        std::swap(x[1], x[2]);
+        std::swap(y[1], y[2]);
+    }
+
+    // Pixels whose centres can be inside: centre i * 256 + 128 within [min, max].
+    const std::int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
+    const std::int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
+    firstColumn_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minX - 128, subpixels)));
+    lastColumn_ = static_cast<std::int32_t>(std::min<std::int64_t>(width - 1, floorDivide(maxX - 128, subpixels)));
+    firstRow_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minY - 128, subpixels)));
+    lastRow_ = static_cast<std::int32_t>(std::min<std::int64_t>(height - 1, floorDivide(maxY - 128, subpixels)));
+    if (firstColumn_ > lastColumn_ || firstRow_ > lastRow_) return;
+
+    const std::int64_t centreX = firstColumn_ * subpixels + 128, centreY = firstRow_ * subpixels + 128;
+    for (int k = 0; k < 3; ++k) {
+        const int next = (k + 1) % 3;
+        const std::int64_t dx = x[next] - x[k], dy = y[next] - y[k];
+        const bool ownsTies = dy < 0 || (dy == 0 && dx < 0);
+        edges_[k].atFirst = dx * (centreY - y[k]) - dy * (centreX - x[k]) - (ownsTies ? 0 : 1);
+        edges_[k].stepX = -dy * subpixels;
+        edges_[k].stepY = dx * subpixels;
+    }
+    empty_ = false;
+
+    // Planes from the snapped positions, in pixels.
+    const double x0 = static_cast<double>(x[0]) / subpixels, y0 = static_cast<double>(y[0]) / subpixels;
+    const double dx1 = static_cast<double>(x[1] - x[0]) / subpixels, dy1 = static_cast<double>(y[1] - y[0]) / subpixels;
+    const double dx2 = static_cast<double>(x[2] - x[0]) / subpixels, dy2 = static_cast<double>(y[2] - y[0]) / subpixels;
+    const double determinant = dx1 * dy2 - dx2 * dy1;
+    auto plane = [&](double v0, double v1, double v2) {
+        Plane p;
+        p.dx = ((v1 - v0) * dy2 - (v2 - v0) * dy1) / determinant;
+        p.dy = ((v2 - v0) * dx1 - (v1 - v0) * dx2) / determinant;
+        p.atOrigin = v0 + p.dx * (0.5 - x0) + p.dy * (0.5 - y0);
+        return p;
+    };
+    depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
+    oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
+    perspective_ = !(v[0]->q == v[1]->q && v[1]->q == v[2]->q);
+    for (int k = 0; k < attributeCount; ++k) {
+        const double w0 = perspective_ ? v[0]->q : 1, w1 = perspective_ ? v[1]->q : 1, w2 = perspective_ ? v[2]->q : 1;
+        attributes_[k] = plane(v[0]->attributes[k] * w0, v[1]->attributes[k] * w1, v[2]->attributes[k] * w2);
+    }
+}
+
+bool TriangleSetup::rowSpan(std::int32_t row, std::int32_t& from, std::int32_t& to) const
+{
+    // Columns k = i - firstColumn with atRow + k * stepX >= 0 on every edge.
+    std::int64_t low = 0, high = lastColumn_ - firstColumn_;
+    for (const Edge& edge : edges_) {
+        const std::int64_t atRow = edge.atFirst + (row - firstRow_) * edge.stepY;
+        if (edge.stepX > 0) {
+            if (atRow < 0) low = std::max(low, (-atRow + edge.stepX - 1) / edge.stepX);
+        } else if (edge.stepX < 0) {
+            if (atRow < 0) return false;
+            high = std::min(high, atRow / -edge.stepX);
+        } else if (atRow < 0) {
+            return false;
+        }
+    }
+    if (low > high) return false;
+    from = firstColumn_ + static_cast<std::int32_t>(low);
+    to = firstColumn_ + static_cast<std::int32_t>(high);
+    return true;
+}
+
+}  // namespace qelo::software

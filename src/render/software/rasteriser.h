@@ -1,0 +1,69 @@
+#pragma once
+// Triangle set-up and coverage. Window positions are snapped to 1/256 pixel
+// (8 fractional bits); the three edge functions are exact 64-bit integers.
+// A pixel (i, j) is covered when its centre (i + 0.5, j + 0.5) is inside the
+// triangle; a centre exactly on an edge belongs to the triangle when the
+// edge is a left edge (going down, y up, with the interior to its right) or
+// a top edge (horizontal with the interior below): of two triangles sharing
+// an edge exactly one covers such a pixel.
+//
+// Attributes are planes over window space evaluated at pixel centres:
+// depth linearly, and colour and texture coordinates through 1/w
+// (a/w and 1/w are linear in window space) unless all three corners have the
+// same w, when a itself is linear.
+#include <array>
+#include <cstdint>
+
+#include "render/software/clipper.h"
+
+namespace qelo::software {
+
+struct WindowVertex {
+    double x = 0, y = 0;  // pixels, origin at the picture's bottom-left corner
+    double z = 0;         // depth range 0 (near) to 1 (far)
+    double q = 1;         // 1 / clip w
+    std::array<float, attributeCount> attributes{};
+};
+
+// An attribute's value at pixel centre (i, j): atOrigin + dx * i + dy * j.
+struct Plane {
+    double atOrigin = 0, dx = 0, dy = 0;
+    double at(double i, double j) const { return atOrigin + dx * i + dy * j; }
+};
+
+class TriangleSetup {
+public:
+    // Sets up the triangle for a width x height picture; empty() when it has
+    // no area after snapping or lies outside the picture.
+    TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, std::int32_t width,
+                  std::int32_t height);
+
+    bool empty() const { return empty_; }
+    // Counter-clockwise in window coordinates (y up).
+    bool frontFacing() const { return frontFacing_; }
+    std::int32_t firstRow() const { return firstRow_; }
+    std::int32_t lastRow() const { return lastRow_; }
+    // The covered columns of `row` (firstRow..lastRow), from..to inclusive,
+    // within the picture; false when the row has none.
+    bool rowSpan(std::int32_t row, std::int32_t& from, std::int32_t& to) const;
+
+    // Whether attributes go through 1/w (the corners' w differ).
+    bool perspective() const { return perspective_; }
+    const Plane& depth() const { return depth_; }
+    const Plane& oneOverW() const { return oneOverW_; }
+    // Attribute k, or attribute k / w when perspective().
+    const Plane& attribute(int k) const { return attributes_[k]; }
+
+private:
+    struct Edge {
+        std::int64_t atFirst = 0;  // biased edge function at (firstColumn, firstRow)'s centre
+        std::int64_t stepX = 0, stepY = 0;
+    };
+    std::array<Edge, 3> edges_;
+    std::int32_t firstColumn_ = 0, lastColumn_ = -1, firstRow_ = 0, lastRow_ = -1;
+    bool empty_ = true, frontFacing_ = false, perspective_ = false;
+    Plane depth_, oneOverW_;
+    std::array<Plane, attributeCount> attributes_;
+};
+
+}  // namespace qelo::software

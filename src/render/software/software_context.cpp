@@ -1,0 +1,267 @@
+#include "render/software/software_context.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "render/software/fragment_stage.h"
+#include "render/software/rasteriser.h"
+
+namespace qelo::software {
+
+namespace {
+
+constexpr std::uint32_t farthestDepth = (1u << 24) - 1;
+
+float clamped(float c)
+{
+    return c > 0 ? (c < 1 ? c : 1) : 0;  // NaN to 0
+}
+
+bool powerOfTwo(std::int32_t n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+WindowVertex toWindow(const ClipVertex& v, std::int32_t width, std::int32_t height)
+{
+    WindowVertex out;
+    out.q = 1.0 / v.w;
+    out.x = (v.x * out.q + 1) * width * 0.5;
+    out.y = (v.y * out.q + 1) * height * 0.5;
+    out.z = (v.z * out.q + 1) * 0.5;
+    out.attributes = v.attributes;
+    return out;
+}
+
+bool sameColour(const WindowVertex& a, const WindowVertex& b)
+{
+    return std::equal(a.attributes.begin(), a.attributes.begin() + 4, b.attributes.begin());
+}
+
+// Whether the triangle shows more texels than it covers pixels.
+bool minifies(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const TextureImage& image)
+{
+    const auto cross = [](double x1, double y1, double x2, double y2) { return std::abs(x1 * y2 - x2 * y1); };
+    const double pixels = cross(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
+    const double texels = cross(b.attributes[4] - a.attributes[4], b.attributes[5] - a.attributes[5],
+                                c.attributes[4] - a.attributes[4], c.attributes[5] - a.attributes[5]) *
+                          image.width * image.height;
+    return texels > pixels;
+}
+
+}  // namespace
+
+SoftwareContext::SoftwareContext(std::int32_t width, std::int32_t height)
+    : width_(std::max(1, width)),
+      height_(std::max(1, height)),
+      picture_(static_cast<std::size_t>(width_) * height_ * 4, 0),
+      depth_(static_cast<std::size_t>(width_) * height_, farthestDepth)
+{
+}
+
+void SoftwareContext::misuse(const char* message)
+{
+    if (std::find(said_.begin(), said_.end(), message) != said_.end()) return;
+    said_.push_back(message);
+    std::fprintf(stderr, "qelo: software renderer: %s (ignored)\n", message);
+}
+
+void SoftwareContext::matrixMode(MatrixMode mode) { mode_ = mode; }
+void SoftwareContext::loadIdentity() { currentStack().top() = identityMatrix(); }
+
+void SoftwareContext::pushMatrix()
+{
+    if (!currentStack().push()) misuse("push of a full matrix stack");
+}
+
+void SoftwareContext::popMatrix()
+{
+    if (!currentStack().pop()) misuse("pop of a matrix stack's last matrix");
+}
+
+void SoftwareContext::multMatrix(const float columnMajor[16])
+{
+    Matrix4 m;
+    for (int k = 0; k < 16; ++k) m[k] = columnMajor[k];
+    currentStack().multiplyTop(m);
+}
+
+void SoftwareContext::perspective(double fieldOfViewY, double aspect, double zNear, double zFar)
+{
+    currentStack().multiplyTop(perspectiveMatrix(fieldOfViewY, aspect, zNear, zFar));
+}
+
+void SoftwareContext::ortho(double left, double right, double bottom, double top, double zNear, double zFar)
+{
+    currentStack().multiplyTop(orthoMatrix(left, right, bottom, top, zNear, zFar));
+}
+
+void SoftwareContext::lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ,
+                             double upX, double upY, double upZ)
+{
+    currentStack().multiplyTop(lookAtMatrix(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ));
+}
+
+void SoftwareContext::rotate(float degrees, float x, float y, float z)
+{
+    currentStack().multiplyTop(rotationMatrix(degrees, x, y, z));
+}
+
+void SoftwareContext::scale(float x, float y, float z) { currentStack().multiplyTop(scaleMatrix(x, y, z)); }
+
+void SoftwareContext::translate(float x, float y, float z)
+{
+    currentStack().multiplyTop(translationMatrix(x, y, z));
+}
+
+void SoftwareContext::setCapability(Capability capability, bool on)
+{
+    switch (capability) {
+    case Capability::depthTest: depthTest_ = on; break;
+    case Capability::blend: blend_ = on; break;
+    case Capability::texture2D: texture2D_ = on; break;
+    case Capability::cullFace: cullFace_ = on; break;
+    }
+}
+
+void SoftwareContext::blendFunction(BlendFactor source, BlendFactor destination)
+{
+    source_ = source;
+    destination_ = destination;
+}
+
+void SoftwareContext::colour(float red, float green, float blue, float alpha)
+{
+    colour_ = {clamped(red), clamped(green), clamped(blue), clamped(alpha)};
+}
+
+void SoftwareContext::normal(float x, float y, float z) { normal_ = {x, y, z}; }
+void SoftwareContext::texCoord(float u, float v) { texCoord_ = {u, v}; }
+
+void SoftwareContext::begin(Primitive primitive)
+{
+    if (inside_) return misuse("begin inside begin/end");
+    inside_ = true;
+    verticesPerPrimitive_ = primitive == Primitive::quads ? 4 : 3;
+    pendingCount_ = 0;
+    clipFromObject_ = multiply(projection_.top(), modelView_.top());
+}
+
+void SoftwareContext::vertex(float x, float y, float z)
+{
+    if (!inside_) return misuse("vertex outside begin/end");
+    const Matrix4& m = clipFromObject_;
+    ClipVertex& v = pending_[pendingCount_++];
+    v.x = m[0] * x + m[4] * y + m[8] * z + m[12];
+    v.y = m[1] * x + m[5] * y + m[9] * z + m[13];
+    v.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+    v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
+    v.attributes = {colour_[0], colour_[1], colour_[2], colour_[3], texCoord_[0], texCoord_[1]};
+    if (pendingCount_ == verticesPerPrimitive_) {
+        drawPolygon(pending_.data(), pendingCount_);
+        pendingCount_ = 0;
+    }
+}
+
+void SoftwareContext::end()
+{
+    if (!inside_) return misuse("end without begin");
+    inside_ = false;
+    pendingCount_ = 0;  // an unfinished primitive draws nothing
+}
+
+void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count)
+{
+    ClippedPolygon clipped;
+    const std::int32_t n = clipPolygon(vertices, count, clipped);
+    if (n < 3) return;
+    std::array<WindowVertex, maxClippedVertices> window;
+    bool constantColour = true;
+    for (std::int32_t k = 0; k < n; ++k) {
+        window[k] = toWindow(clipped[k], width_, height_);
+        constantColour = constantColour && sameColour(window[k], window[0]);
+    }
+
+    const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
+    FragmentState state;
+    state.depthTest = depthTest_;
+    state.blend = blend_;
+    state.source = source_;
+    state.destination = destination_;
+    state.texture = bound && bound->complete() ? bound : nullptr;
+    state.constantColour = constantColour;
+    std::copy(window[0].attributes.begin(), window[0].attributes.begin() + 4, state.colour.begin());
+    const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
+
+    for (std::int32_t k = 1; k + 1 < n; ++k) {
+        const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_);
+        if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
+        if (state.texture)
+            state.filter = minifies(window[0], window[k], window[k + 1], *state.texture) ? state.texture->minifying
+                                                                                        : state.texture->magnifying;
+        drawTriangle(triangle, state, target);
+    }
+}
+
+void SoftwareContext::clear(ClearMask mask)
+{
+    const auto bits = static_cast<unsigned>(mask);
+    if (bits & static_cast<unsigned>(ClearMask::colour)) std::fill(picture_.begin(), picture_.end(), 0);
+    if (bits & static_cast<unsigned>(ClearMask::depth)) std::fill(depth_.begin(), depth_.end(), farthestDepth);
+}
+
+TextureId SoftwareContext::createTexture()
+{
+    bound_ = textures_.create();
+    return bound_;
+}
+
+void SoftwareContext::bindTexture(TextureId texture) { bound_ = texture; }
+
+void SoftwareContext::textureFilter(TextureFilter minifying, TextureFilter magnifying)
+{
+    TextureImage* image = textures_.find(bound_);
+    if (!image) return misuse("texture filter with no texture bound");
+    image->minifying = minifying;
+    image->magnifying = magnifying;
+}
+
+void SoftwareContext::textureImage(std::int32_t width, std::int32_t height, const std::uint8_t* rgba)
+{
+    TextureImage* image = textures_.find(bound_);
+    if (!image) return misuse("texture image with no texture bound");
+    if (!powerOfTwo(width) || !powerOfTwo(height) || width > maxTextureSide || height > maxTextureSide)
+        return misuse("texture image whose sides are not powers of two up to 8192");
+    image->width = width;
+    image->height = height;
+    image->rgba.assign(static_cast<std::size_t>(width) * height * 4, 0);
+    if (rgba) std::memcpy(image->rgba.data(), rgba, image->rgba.size());
+}
+
+void SoftwareContext::textureSubImage(std::int32_t width, std::int32_t height, const std::uint8_t* rgba)
+{
+    TextureImage* image = textures_.find(bound_);
+    if (!image || !rgba) return misuse("texture sub-image with no texture bound or no pixels");
+    if (width < 0 || height < 0 || width > image->width || height > image->height)
+        return misuse("texture sub-image larger than the texture");
+    for (std::int32_t row = 0; row < height; ++row)
+        std::memcpy(image->rgba.data() + static_cast<std::size_t>(row) * image->width * 4,
+                    rgba + static_cast<std::size_t>(row) * width * 4, static_cast<std::size_t>(width) * 4);
+}
+
+void SoftwareContext::readTextureImage(std::uint8_t* rgba)
+{
+    const TextureImage* image = textures_.find(bound_);
+    if (!image || !image->complete() || !rgba) return misuse("reading a texture that has no image");
+    std::memcpy(rgba, image->rgba.data(), image->rgba.size());
+}
+
+void SoftwareContext::deleteTexture(TextureId texture)
+{
+    textures_.erase(texture);
+    if (bound_ == texture) bound_ = 0;
+}
+
+}  // namespace qelo::software

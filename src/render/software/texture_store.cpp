@@ -1,0 +1,18 @@
+#include "render/software/texture_store.h"
+
+namespace qelo::software {
+
+TextureId TextureStore::create()
+{
+    const TextureId texture = next_++;
+    textures_[texture];
+    return texture;
+}
+
+TextureImage* TextureStore::find(TextureId texture)
+{
+    const auto found = textures_.find(texture);
+    return found == textures_.end() ? nullptr : &found->second;
+}
+
+}  // namespace qelo::software
