@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace qelo {
@@ -114,6 +115,13 @@ void alphaFromLuminance(Texture& texture)
         texel[3] = static_cast<std::uint8_t>((unsigned{texel[0]} + texel[1] + texel[2]) / 3);
     }
     texture.writePixels(picture, 0, 0);
+}
+
+std::int32_t largestTextureSize()
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return largest > 0 ? largest : std::numeric_limits<std::int32_t>::max();
 }
 
 }  // namespace qelo

@@ -32,4 +32,8 @@ private:
 // Every texel's alpha becomes (R + G + B) / 3 (integer division); uploads again.
 void alphaFromLuminance(Texture& texture);
 
+// The largest width and height of a texture the current context takes
+// (GL_MAX_TEXTURE_SIZE); the int32 maximum when the context reports none.
+std::int32_t largestTextureSize();
+
 }  // namespace qelo

@@ -7,6 +7,7 @@
 #include "assets/file_buffer.h"
 #include "assets/jpeg/decoder.h"
 #include "effects/effects.h"
+#include "render/image_texture.h"
 #include "shell/globals.h"
 #include "shell/music.h"
 #include "shell/random.h"
@@ -19,11 +20,20 @@ namespace {
 void loadPicture(ImageTexture& texture, const char* path)
 {
     FileBuffer file(path);
+    const std::int32_t largest = largestTextureSize();
     if (!file.loaded()) {
         std::fprintf(stderr, "qelo: cannot read %s; its texture stays empty\n", file.error().c_str());
-    } else if (DecodeResult result = decode(texture, file.data(), file.size()); !result) {
-        std::fprintf(stderr, "qelo: %s: not a usable JPEG picture (%s); its texture stays empty\n", path,
-                     result.error);
+    } else if (DecodeResult result = decode(texture, file.data(), file.size(), largest); !result) {
+        if (result.error == largerThanTexture) {
+            std::fprintf(stderr,
+                         "qelo: %s: picture of %d x %d pixels needs a %d x %d texture, larger than this renderer's "
+                         "largest of %d x %d; its texture stays empty\n",
+                         path, result.width, result.height, storageSizeFor(result.width), storageSizeFor(result.height),
+                         largest, largest);
+        } else {
+            std::fprintf(stderr, "qelo: %s: not a usable JPEG picture (%s); its texture stays empty\n", path,
+                         result.error);
+        }
     } else {
         alphaFromLuminance(texture);
         return;

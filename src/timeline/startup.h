@@ -30,7 +30,8 @@ void appendSchedule();
 // With the window's context current: texture arrays, the five targets, the
 // schedule, the discarded draws, the portraits in target 3's context, the
 // tiles in target 4's, the music, frameClock restarted. Leaves target 4's
-// context current. A missing or corrupt picture is reported on stderr and
+// context current. A missing or corrupt picture, or one larger than the
+// largest texture the context takes, is reported on stderr (one line) and
 // leaves its texture empty; the show goes on.
 void startUp();
 

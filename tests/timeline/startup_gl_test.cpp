@@ -137,6 +137,37 @@ TEST(StartUp, MissingOrCorruptPicturesAreNamedAndTheShowGoesOn)
     EXPECT_TRUE(mainWindow.running);
 }
 
+TEST(StartUp, PictureLargerThanTheLargestTextureIsNamedOnceWithItsSizeAndTheLimit)
+{
+    ::testing::internal::CaptureStderr();
+    const bool started = startShow([](const fs::path& data) {
+        // The last tile's frame header made to say 65,535 pixels across: its
+        // storage of 65,536 exceeds any renderer's largest texture.
+        const fs::path tile = data / "grafiikkaa/tile3.jpg";
+        std::vector<char> bytes(fs::file_size(tile));
+        std::ifstream(tile, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        for (std::size_t i = 0; i + 9 < bytes.size(); ++i) {
+            if (bytes[i] != '\xFF' || bytes[i + 1] != '\xC0') continue;
+            bytes[i + 7] = bytes[i + 8] = '\xFF';
+            break;
+        }
+        std::ofstream(tile, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    if (!started) GTEST_SKIP() << needsOwnProcess;
+
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_LT(largest, 65536);
+    const std::string limit = std::to_string(largest);
+    const std::string line = "qelo: grafiikkaa/tile3.jpg: picture of 65535 x 32 pixels needs a 65536 x 32 texture, larger than this "
+                             "renderer's largest of " + limit + " x " + limit + "; its texture stays empty\n";
+    EXPECT_NE(errors.find(line), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("tile3.jpg"), errors.rfind("tile3.jpg")) << "said once: " << errors;
+    EXPECT_EQ(tileTextures[2].width, 0);
+    EXPECT_EQ(tileTextures[1].width, 32);
+}
+
 std::vector<int> firstDraws;
 
 void recordFirstDraw(float, float, bool, std::int32_t) { firstDraws.push_back(rand()); }
