@@ -52,7 +52,8 @@ RenderTexture::RenderTexture(std::int32_t w, std::int32_t h)
     storageHeight = actualHeight;
     // Without its surface a target would draw into whatever context is
     // current (the window's): the show cannot run, so say so and end it.
-    if (surface == nullptr) mainWindow.fail("could not create an off-screen render target");
+    // Once: a driver that refuses one target usually refuses them all.
+    if (surface == nullptr && mainWindow.running) mainWindow.fail("could not create an off-screen render target");
 
     isCurrent = false;
     boundAsTexture = false;

@@ -17,6 +17,8 @@ struct OffscreenSurface;
 
 class RenderTexture : public Texture {
 public:
+    // When the backend cannot make the surface, mainWindow.fail reports it,
+    // unless a failure already lowered mainWindow.running.
     RenderTexture(std::int32_t width, std::int32_t height);
     ~RenderTexture() override;
     RenderTexture(const RenderTexture&) = delete;

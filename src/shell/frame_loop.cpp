@@ -32,14 +32,14 @@ void shutDown()
     tileTextures = nullptr;
 }
 
-bool runShow(const FrameHook& afterFrame)
+bool runShow(const FrameHook& afterFrame, TargetFailure onFailure)
 {
     mainWindow.create();
     // A failed creation has told the user why; start-up needs the window's
     // context and the off-screen targets, so nothing more can run.
     if (!mainWindow.running) return false;
 
-    startUp();
+    const bool started = startUp(onFailure);
     showClock.restart();
     while (mainWindow.running) {
         // On the first pass start-up has left target 4's context current, so
@@ -51,7 +51,7 @@ bool runShow(const FrameHook& afterFrame)
         mainWindow.pumpMessages();
     }
     shutDown();
-    return true;
+    return started;
 }
 
 }  // namespace qelo

@@ -3,6 +3,8 @@
 // platform's entry point calls runShow; nothing else drives frames.
 #include <functional>
 
+#include "timeline/startup.h"
+
 namespace qelo {
 
 // Show time after which the frame step ends the show, in seconds. The test
@@ -21,9 +23,10 @@ void shutDown();
 using FrameHook = std::function<void()>;
 
 // Creates mainWindow; if that fails, returns false at once, without
-// start-up. Otherwise runs start-up, starts show time, loops
+// start-up. Otherwise runs start-up (which, when the render targets cannot
+// be made, stops or carries on as `onFailure` says), starts show time, loops
 // (glClear, frameStep, afterFrame, pumpMessages) while mainWindow.running,
-// shuts down and returns true.
-bool runShow(const FrameHook& afterFrame = {});
+// shuts down and returns whether start-up succeeded.
+bool runShow(const FrameHook& afterFrame = {}, TargetFailure onFailure = TargetFailure::Stop);
 
 }  // namespace qelo

@@ -60,12 +60,13 @@ void appendSchedule()
         .append(SceneEntry(squareSwarmEffect, 103.0f, 120.0f, 0));
 }
 
-void startUp()
+bool startUp(TargetFailure onFailure)
 {
     // Both arrays generate their texture names in the window's context.
     portraitTextures = new ImageTexture[portraitCount];
     tileTextures = new ImageTexture[tileCount];
     renderTargets.create(5);
+    if (!mainWindow.running && onFailure == TargetFailure::Stop) return false;
 
     appendSchedule();
 
@@ -81,6 +82,7 @@ void startUp()
 
     startMusic(musicFile);
     frameClock.restart();
+    return mainWindow.running;
 }
 
 }  // namespace qelo

@@ -27,12 +27,20 @@ inline constexpr const char* musicFile = "vamma4.mp3";
 // Appends the show's ten schedule entries to sceneList, in schedule order.
 void appendSchedule();
 
+// What start-up does once the render targets could not be made (reported
+// already; mainWindow.running is false).
+enum class TargetFailure {
+    Stop,    // nothing more: no schedule, pictures or music
+    CarryOn  // every remaining step as usual; the frame loop will not run
+};
+
 // With the window's context current: texture arrays, the five targets, the
 // schedule, the discarded draws, the portraits in target 3's context, the
 // tiles in target 4's, the music, frameClock restarted. Leaves target 4's
 // context current. A missing or corrupt picture, or one larger than the
 // largest texture the context takes, is reported on stderr (one line) and
-// leaves its texture empty; the show goes on.
-void startUp();
+// leaves its texture empty; the show goes on. Returns whether the targets
+// were made (mainWindow.running).
+bool startUp(TargetFailure onFailure = TargetFailure::Stop);
 
 }  // namespace qelo

@@ -6,6 +6,9 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "platform/sdl/context_switch.h"
 #include "platform/sdl/native_window.h"
@@ -50,6 +53,35 @@ bool chooseFullscreen(const sdl::WindowOptions& options)
     case sdl::ScreenChoice::Ask: break;
     }
     return askFullscreen();
+}
+
+bool isSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// The SDL video drivers of the window systems the environment names
+// (x11 for $DISPLAY, wayland for $WAYLAND_DISPLAY, in SDL's own order of
+// preference), and those displays, e.g. "DISPLAY=:0".
+struct WindowSystems {
+    std::string drivers;
+    std::string displays;
+};
+
+WindowSystems windowSystems()
+{
+    WindowSystems systems;
+    for (const auto& [variable, driver] : {std::pair{"DISPLAY", "x11"}, std::pair{"WAYLAND_DISPLAY", "wayland"}}) {
+        if (!isSet(variable)) continue;
+        if (!systems.drivers.empty()) {
+            systems.drivers += ",";
+            systems.displays += " or ";
+        }
+        systems.drivers += driver;
+        systems.displays += std::string(variable) + "=" + std::getenv(variable);
+    }
+    return systems;
 }
 
 // The size of the window's real drawable: the EGL surface's, which follows
@@ -103,8 +135,20 @@ void DemoWindow::create()
     // The window's context must be an EGL one: the targets' contexts share
     // its EGLDisplay.
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
-    if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    const WindowSystems systems = windowSystems();
+    if (headless) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    } else if (!systems.drivers.empty()) {
+        // Only the window systems named: SDL would otherwise fall back on a
+        // driver without a screen and play the show unseen. An explicit
+        // $SDL_VIDEODRIVER still overrides this hint.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, systems.drivers.c_str());
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (!headless && !systems.drivers.empty() && !isSet("SDL_VIDEODRIVER")) {
+            const std::string reason = SDL_GetError();
+            SDL_SetError("no window system answers at %s: %s", systems.displays.c_str(), reason.c_str());
+        }
         fail("some window init failzz");
         return;
     }

@@ -4,7 +4,7 @@
 #include "render/offscreen_surface.h"
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/sdl/context_switch.h"
@@ -88,14 +88,39 @@ bool buildFramebuffer(OffscreenSurface& surface, bool zeroCopy)
     return offscreen.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+// For tests: QELO_FAIL_RENDER_TARGET=k refuses the k-th surface asked for
+// (from 0, in creation order), as a driver that refuses contexts would.
+bool refusedForTest()
+{
+    static long asked = 0;
+    const long index = asked++;
+    const char* value = std::getenv("QELO_FAIL_RENDER_TARGET");
+    if (value == nullptr || *value == '\0') return false;
+    char* end = nullptr;
+    const long refused = std::strtol(value, &end, 10);
+    return *end == '\0' && refused == index;
+}
+
 }  // namespace
 
 OffscreenSurface* createOffscreenSurface(std::int32_t width, std::int32_t height, std::int32_t& actualWidth,
                                          std::int32_t& actualHeight)
 {
-    if (offscreen.display == EGL_NO_DISPLAY || width <= 0 || height <= 0) return nullptr;
+    // Failures leave their reason in SDL's error, which the report of the
+    // failure (DemoWindow::fail) shows.
+    if (refusedForTest()) {
+        SDL_SetError("refused on request by QELO_FAIL_RENDER_TARGET");
+        return nullptr;
+    }
+    if (offscreen.display == EGL_NO_DISPLAY || width <= 0 || height <= 0) {
+        SDL_SetError("no EGL display for off-screen surfaces");
+        return nullptr;
+    }
     const bool framebuffer = offscreen.framebufferObjects && (offscreen.surfaceless || offscreen.pbuffers);
-    if (!framebuffer && !offscreen.pbuffers) return nullptr;
+    if (!framebuffer && !offscreen.pbuffers) {
+        SDL_SetError("the driver offers neither framebuffer objects nor pbuffers");
+        return nullptr;
+    }
     bool zeroCopy = framebuffer && offscreen.zeroCopyWorks() && !offscreen.preferReadBack;
 
     auto* surface = new OffscreenSurface;
@@ -124,7 +149,7 @@ OffscreenSurface* createOffscreenSurface(std::int32_t width, std::int32_t height
     }
     sdl::useWindowContext();
     if (!made) {
-        std::fputs("qelo: a render target could not be made; it stays empty\n", stderr);
+        SDL_SetError("the driver refused the target's context or framebuffer");
         destroyOffscreenSurface(surface);
         return nullptr;
     }
