@@ -41,7 +41,9 @@ Mesh makeCone(float radius, float length, int sides, int rings)
         const int ring = i - 1;
         const float g = static_cast<float>(static_cast<double>(i) / n * length);
         const float h = static_cast<float>(static_cast<double>(g) / length * radius);
-        const float y = g - halfLength;
+        // g - length / 2 rounded once: halving a subnormal length as a float
+        // would round first and lift the last ring off the base plane.
+        const float y = static_cast<float>(static_cast<double>(g) - static_cast<double>(length) / 2.0);
         for (int j = 0; j < c; ++j) {
             const float theta = static_cast<float>(j) / static_cast<float>(c) * fullTurn;
             vertices[static_cast<std::size_t>(ring * c + j)].position = {

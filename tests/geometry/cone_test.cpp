@@ -42,6 +42,18 @@ TEST(Cone, ThreeSidesOneRingIsTheBranchPyramid)
     EXPECT_EQ(trianglesOf(cone), expected);
 }
 
+// A ring's height g - length / 2 is rounded once. With the length three
+// times the smallest subnormal, halving it as a float first would put the
+// last ring one step below the base centre instead of in its plane.
+TEST(Cone, LastRingLiesInTheBasePlaneForSubnormalLengths)
+{
+    const float length = 3 * std::numeric_limits<float>::denorm_min();
+    const Mesh cone = qelo::makeCone(1.0f, length, 3, 1);
+    const auto v = cone.vertices();
+    EXPECT_EQ(v[4].position.y, float(double(length) / 2));
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(v[j].position.y, v[4].position.y) << j;
+}
+
 TEST(Cone, RingsGrowLinearlyFromTheApexAndBandsJoinThem)
 {
     const Mesh cone = qelo::makeCone(2.0f, 4.0f, 4, 2);
