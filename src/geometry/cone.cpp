@@ -45,10 +45,10 @@ Mesh makeCone(float radius, float length, int sides, int rings)
         // would round first and lift the last ring off the base plane.
         const float y = static_cast<float>(static_cast<double>(g) - static_cast<double>(length) / 2.0);
         for (int j = 0; j < c; ++j) {
-            const float theta = static_cast<float>(j) / static_cast<float>(c) * fullTurn;
+            // The side count as a float, the quotient and angle in double.
+            const double theta = static_cast<double>(j) / static_cast<double>(static_cast<float>(c)) * static_cast<double>(fullTurn);
             vertices[static_cast<std::size_t>(ring * c + j)].position = {
-                static_cast<float>(h * std::sin(static_cast<double>(theta))), y,
-                static_cast<float>(h * std::cos(static_cast<double>(theta)))};
+                static_cast<float>(h * std::sin(theta)), y, static_cast<float>(h * std::cos(theta))};
         }
     }
     vertices[static_cast<std::size_t>(apex)].position = {0.0f, -halfLength, 0.0f};

@@ -42,6 +42,20 @@ TEST(Cone, ThreeSidesOneRingIsTheBranchPyramid)
     EXPECT_EQ(trianglesOf(cone), expected);
 }
 
+// The angle is j / c x 6.2831855 held in double: with seven sides six of
+// the seven corners differ in their last bits from an angle kept as a float.
+TEST(Cone, CornerAnglesAreNotRoundedToFloat)
+{
+    const float radius = 1.0f;
+    const Mesh cone = qelo::makeCone(radius, 2.0f, 7, 1);
+    const auto v = cone.vertices();
+    for (int j = 0; j < 7; ++j) {
+        const double theta = j / 7.0 * 6.2831854820251465;
+        EXPECT_EQ(v[j].position.x, float(radius * std::sin(theta))) << j;
+        EXPECT_EQ(v[j].position.z, float(radius * std::cos(theta))) << j;
+    }
+}
+
 // A ring's height g - length / 2 is rounded once. With the length three
 // times the smallest subnormal, halving it as a float first would put the
 // last ring one step below the base centre instead of in its plane.
