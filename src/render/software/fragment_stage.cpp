@@ -15,17 +15,37 @@ namespace {
 
 constexpr double depthUnits = 16777215.0;  // 2^24 - 1
 
-std::uint32_t depthValue(double z)
+[[gnu::always_inline]] inline std::uint32_t depthValue(double z)
 {
     z = z > 0 ? (z < 1 ? z : 1) : 0;
     return static_cast<std::uint32_t>(z * depthUnits + 0.5);
 }
 
 // A colour channel clamped to [0, 1] (NaN to 0), scaled by `scale` and rounded.
-std::uint8_t toByte(float c, float scale = 255.0f)
+[[gnu::always_inline]] inline std::uint8_t toByte(float c, float scale = 255.0f)
 {
     c = c > 0 ? (c < 1 ? c : 1) : 0;
     return static_cast<std::uint8_t>(c * scale + 0.5f);
+}
+
+// A blend factor as base + slope * source alpha, in bytes.
+struct FactorLine {
+    std::int32_t base = 0, slope = 0;
+    std::uint32_t at(std::uint32_t sourceAlpha) const
+    {
+        return static_cast<std::uint32_t>(base + slope * static_cast<std::int32_t>(sourceAlpha));
+    }
+};
+
+FactorLine factorLine(BlendFactor factor)
+{
+    switch (factor) {
+    case BlendFactor::zero: return {0, 0};
+    case BlendFactor::one: return {255, 0};
+    case BlendFactor::sourceAlpha: return {0, 1};
+    case BlendFactor::oneMinusSourceAlpha: return {255, -1};
+    }
+    return {};
 }
 
 std::uint32_t factorByte(BlendFactor factor, std::uint32_t sourceAlpha)
@@ -39,11 +59,10 @@ std::uint32_t factorByte(BlendFactor factor, std::uint32_t sourceAlpha)
     return 0;
 }
 
-void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, BlendFactor sourceFactor,
-                BlendFactor destinationFactor)
+[[gnu::always_inline]] inline void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, FactorLine sourceFactor, FactorLine destinationFactor)
 {
-    const std::uint32_t fs = factorByte(sourceFactor, source[3]);
-    const std::uint32_t fd = factorByte(destinationFactor, source[3]);
+    const std::uint32_t fs = sourceFactor.at(source[3]);
+    const std::uint32_t fd = destinationFactor.at(source[3]);
     for (int c = 0; c < 4; ++c)
         pixel[c] = static_cast<std::uint8_t>(
             std::min<std::uint32_t>(255, multiplyBytes(source[c], fs) + multiplyBytes(pixel[c], fd)));
@@ -110,6 +129,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     const std::int32_t count = to - from + 1;
     if constexpr (!depthTest && !smooth && !textured) return constantSpan(job, pixel, count);
 
+    const FactorLine sourceFactor = factorLine(state.source), destinationFactor = factorLine(state.destination);
     const double zStart = triangle.depth().at(from, row), dz = triangle.depth().dx;
     // Attributes 0-3 colour, 4-5 texture coordinates; only those used.
     constexpr int first = smooth ? 0 : 4, last = textured ? 6 : 4;
@@ -150,7 +170,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
             std::memcpy(source, job.bytes, 4);
         }
 
-        if constexpr (blend) blendPixel(pixel, source, state.source, state.destination);
+        if constexpr (blend) blendPixel(pixel, source, sourceFactor, destinationFactor);
         else std::memcpy(pixel, source, 4);
         if constexpr (depthTest) *depth = z;
     }
