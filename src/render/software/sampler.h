@@ -8,8 +8,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "render/software/texture_store.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qelo::software {
 
@@ -53,6 +58,21 @@ using Texel = std::array<float, 4>;
     const std::uint8_t* t01 = texelAt(image, i0, j1);
     const std::uint8_t* t11 = texelAt(image, i1, j1);
     Texel result;
+#if defined(__SSE2__)
+    // The same operations as below, four channels at once.
+    const auto load = [](const std::uint8_t* texel) {
+        std::int32_t bytes;
+        std::memcpy(&bytes, texel, 4);
+        const __m128i zero = _mm_setzero_si128();
+        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero));
+    };
+    const __m128 v00 = load(t00), v10 = load(t10), v01 = load(t01), v11 = load(t11);
+    const __m128 va = _mm_set1_ps(a), vb = _mm_set1_ps(b);
+    const __m128 bottom = _mm_add_ps(v00, _mm_mul_ps(_mm_sub_ps(v10, v00), va));
+    const __m128 top = _mm_add_ps(v01, _mm_mul_ps(_mm_sub_ps(v11, v01), va));
+    _mm_storeu_ps(result.data(), _mm_add_ps(bottom, _mm_mul_ps(_mm_sub_ps(top, bottom), vb)));
+    return result;
+#endif
     for (int c = 0; c < 4; ++c) {
         const float bottom = float(t00[c]) + (float(t10[c]) - float(t00[c])) * a;
         const float top = float(t01[c]) + (float(t11[c]) - float(t01[c])) * a;
