@@ -3,7 +3,9 @@
 // the state that carries from one call to the next.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "render/software/software_test_support.h"
@@ -214,6 +216,35 @@ TEST(SoftwareShading, MatricesAndEnablesCarryAcrossCalls)
     rectangle(context, 0, 0, 4, 4);  // blending and the colour held for the next primitive too
     // Alpha 0.5 is 128: green 255 -> 127 -> 63, blue 0 -> 128 -> 192, alpha 255 -> 191 -> 159.
     EXPECT_EQ(pixelAt(context, 9, 1), (Pixel{0, 63, 192, 159}));
+}
+
+TEST(SoftwareShading, TexturesKeepTheirImagesAndRefuseBadSizesOnce)
+{
+    SoftwareContext context(4, 4);
+    const TextureId first = context.createTexture();
+    const std::uint8_t image[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    context.textureImage(2, 2, image);
+    const std::uint8_t corner[4] = {99, 98, 97, 96};
+    context.textureSubImage(1, 1, corner);
+    testing::internal::CaptureStderr();
+    context.textureImage(3, 2, image);  // not a power of two: refused, the image kept
+    context.textureImage(2, 6, image);
+    context.textureSubImage(4, 1, corner);  // larger than the texture
+    const std::string said = testing::internal::GetCapturedStderr();
+    std::uint8_t back[16] = {};
+    context.readTextureImage(back);
+    EXPECT_EQ(std::vector<int>(back, back + 8), (std::vector<int>{99, 98, 97, 96, 5, 6, 7, 8}));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;  // each kind of misuse said once
+
+    const TextureId second = context.createTexture();  // bound, still without an image
+    EXPECT_NE(second, first);
+    context.bindTexture(first);
+    context.deleteTexture(first);
+    std::uint8_t untouched[16] = {};
+    testing::internal::CaptureStderr();
+    context.readTextureImage(untouched);  // nothing bound any more
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_EQ(untouched[0], 0);
 }
 
 }  // namespace
