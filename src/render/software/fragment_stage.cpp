@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/software/blend.h"
 #include "render/software/sampler.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 namespace qelo::software {
 
@@ -31,97 +25,6 @@ constexpr double depthUnits = 16777215.0;  // 2^24 - 1
     return static_cast<std::uint8_t>(c * scale + 0.5f);
 }
 
-// A blend factor as base + slope * source alpha, in bytes.
-struct FactorLine {
-    std::int32_t base = 0, slope = 0;
-    std::uint32_t at(std::uint32_t sourceAlpha) const
-    {
-        return static_cast<std::uint32_t>(base + slope * static_cast<std::int32_t>(sourceAlpha));
-    }
-};
-
-FactorLine factorLine(BlendFactor factor)
-{
-    switch (factor) {
-    case BlendFactor::zero: return {0, 0};
-    case BlendFactor::one: return {255, 0};
-    case BlendFactor::sourceAlpha: return {0, 1};
-    case BlendFactor::oneMinusSourceAlpha: return {255, -1};
-    }
-    return {};
-}
-
-std::uint32_t factorByte(BlendFactor factor, std::uint32_t sourceAlpha)
-{
-    switch (factor) {
-    case BlendFactor::zero: return 0;
-    case BlendFactor::one: return 255;
-    case BlendFactor::sourceAlpha: return sourceAlpha;
-    case BlendFactor::oneMinusSourceAlpha: return 255 - sourceAlpha;
-    }
-    return 0;
-}
-
-[[gnu::always_inline]] inline void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, FactorLine sourceFactor, FactorLine destinationFactor)
-{
-    const std::uint32_t fs = sourceFactor.at(source[3]);
-    const std::uint32_t fd = destinationFactor.at(source[3]);
-#if defined(__SSE2__)
-    // Source and destination side by side in 16-bit lanes, each times its factor.
-    std::int32_t sourceBytes, destinationBytes;
-    std::memcpy(&sourceBytes, source, 4);
-    std::memcpy(&destinationBytes, pixel, 4);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i both = _mm_unpacklo_epi8(
-        _mm_unpacklo_epi32(_mm_cvtsi32_si128(sourceBytes), _mm_cvtsi32_si128(destinationBytes)), zero);
-    const __m128i factors = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(fs)), _mm_set1_epi16(static_cast<short>(fd)));
-    const __m128i t = _mm_mullo_epi16(both, factors);
-    const __m128i products = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), _mm_set1_epi16(128)), 8);
-    const __m128i sum = _mm_add_epi16(products, _mm_srli_si128(products, 8));
-    const std::int32_t result = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
-    std::memcpy(pixel, &result, 4);
-    return;
-#endif
-    for (int c = 0; c < 4; ++c)
-        pixel[c] = static_cast<std::uint8_t>(
-            std::min<std::uint32_t>(255, multiplyBytes(source[c], fs) + multiplyBytes(pixel[c], fd)));
-}
-
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-// Eight pixels at a time of constantSpan's blend where the processor has
-// AVX2 (the rest of the program keeps the x86-64 baseline); returns how many
-// pixels it did.
-__attribute__((target("avx2"))) std::int32_t blendConstantEights(std::uint8_t* pixel, std::int32_t count,
-                                                                  const std::uint32_t term[4], std::uint32_t fd)
-{
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i factor = _mm256_set1_epi16(static_cast<short>(fd));
-    const __m256i half = _mm256_set1_epi16(128);
-    const __m256i terms = _mm256_setr_epi16(
-        short(term[0]), short(term[1]), short(term[2]), short(term[3]), short(term[0]), short(term[1]),
-        short(term[2]), short(term[3]), short(term[0]), short(term[1]), short(term[2]), short(term[3]),
-        short(term[0]), short(term[1]), short(term[2]), short(term[3]));
-    std::int32_t n = 0;
-    for (; n + 8 <= count; n += 8) {
-        // Unpacking and packing work within 128-bit halves, so the pixels keep their places.
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + 4 * n));
-        __m256i sums[2];
-        for (int half16 = 0; half16 < 2; ++half16) {
-            const __m256i destination = half16 ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
-            const __m256i t = _mm256_mullo_epi16(destination, factor);
-            const __m256i product =
-                _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), half), 8);
-            sums[half16] = _mm256_add_epi16(product, terms);
-        }
-        const __m256i low = sums[0], high = sums[1];
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + 4 * n), _mm256_packus_epi16(low, high));
-    }
-    return n;
-}
-
-const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
-#endif
-
 struct SpanJob {
     const TriangleSetup& triangle;
     const FragmentState& state;
@@ -129,50 +32,14 @@ struct SpanJob {
     std::uint8_t bytes[4];  // the constant colour in 8 bits
 };
 
-// One colour over a span without depth test: fill, or blend where the
-// source term and the destination factor are the same for every pixel.
+// One colour over a span without depth test: fill or blend.
 void constantSpan(const SpanJob& job, std::uint8_t* pixel, std::int32_t count)
 {
     const FragmentState& state = job.state;
-    if (!state.blend) {
-        std::uint32_t value;
-        std::memcpy(&value, job.bytes, 4);
-        for (std::int32_t n = 0; n < count; ++n) std::memcpy(pixel + 4 * n, &value, 4);
-        return;
-    }
-    const std::uint32_t fs = factorByte(state.source, job.bytes[3]);
-    const std::uint32_t fd = factorByte(state.destination, job.bytes[3]);
-    std::uint32_t term[4];
-    for (int c = 0; c < 4; ++c) term[c] = multiplyBytes(job.bytes[c], fs);
-    std::int32_t n = 0;
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2) n = blendConstantEights(pixel, count, term, fd);
-#endif
-#if defined(__SSE2__)
-    // Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and
-    // term + product <= 510 fit; the pack saturates at 255.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i factor = _mm_set1_epi16(static_cast<short>(fd));
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i terms = _mm_set_epi16(short(term[3]), short(term[2]), short(term[1]), short(term[0]),
-                                        short(term[3]), short(term[2]), short(term[1]), short(term[0]));
-    auto blendEight = [&](__m128i destination) {
-        const __m128i t = _mm_mullo_epi16(destination, factor);
-        const __m128i product = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
-        return _mm_add_epi16(product, terms);
-    };
-    for (; n + 4 <= count; n += 4) {
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 4 * n));
-        const __m128i low = blendEight(_mm_unpacklo_epi8(d, zero));
-        const __m128i high = blendEight(_mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 4 * n), _mm_packus_epi16(low, high));
-    }
-#endif
-    for (; n < count; ++n)
-        for (int c = 0; c < 4; ++c) {
-            std::uint8_t& d = pixel[4 * n + c];
-            d = static_cast<std::uint8_t>(std::min<std::uint32_t>(255, term[c] + multiplyBytes(d, fd)));
-        }
+    if (state.blend) return blendConstantSpan(pixel, count, job.bytes, state.source, state.destination);
+    std::uint32_t value;
+    std::memcpy(&value, job.bytes, 4);
+    for (std::int32_t n = 0; n < count; ++n) std::memcpy(pixel + 4 * n, &value, 4);
 }
 
 template <bool depthTest, bool blend, bool smooth, bool textured, bool perspective>

@@ -5,10 +5,8 @@
 // - colour: the interpolated colour clamped to [0, 1]; with a texture,
 //   times the texel per channel (GL_MODULATE, alpha too); to 8 bits as
 //   round(c * 255);
-// - blend (when on): per channel in 8 bits, s * sourceFactor +
-//   d * destinationFactor, each product rounded as round(a * b / 255)
-//   (computed exactly as (t + (t >> 8) + 128) >> 8 of t = a * b), the sum
-//   saturated at 255; without blending the fragment replaces the pixel.
+// - blend (when on) in 8 bits (blend.h); without blending the fragment
+//   replaces the pixel.
 // The choice among the specialised span loops is made once a triangle.
 #include <array>
 #include <cstdint>
@@ -40,12 +38,5 @@ struct FragmentState {
 };
 
 void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target);
-
-// round(a * b / 255) for bytes a and b, exactly.
-inline std::uint32_t multiplyBytes(std::uint32_t a, std::uint32_t b)
-{
-    const std::uint32_t t = a * b;
-    return (t + (t >> 8) + 128) >> 8;
-}
 
 }  // namespace qelo::software
