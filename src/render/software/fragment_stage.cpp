@@ -87,7 +87,8 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
 #if defined(__SSE2__)
             // As below: max(c, 0) is 0 for NaN, then min(c, 1), times the texel, rounded.
             const __m128 c01 = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(value), _mm_setzero_ps()), _mm_set1_ps(1));
-            const __m128i q = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(c01, _mm_loadu_ps(texel.data())), _mm_set1_ps(0.5f)));
+            const __m128 scaled = _mm_mul_ps(c01, _mm_loadu_ps(texel.data()));
+            const __m128i q = _mm_cvttps_epi32(_mm_add_ps(scaled, _mm_set1_ps(0.5f)));
             const __m128i q16 = _mm_packs_epi32(q, q);
             const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(q16, q16));
             std::memcpy(source, &bytes, 4);
@@ -114,7 +115,8 @@ using SpanFunction = void (*)(const SpanJob&, std::int32_t, std::int32_t, std::i
 template <bool depthTest, bool blend, bool smooth, bool textured>
 SpanFunction choose(bool perspective)
 {
-    return perspective ? span<depthTest, blend, smooth, textured, true> : span<depthTest, blend, smooth, textured, false>;
+    return perspective ? span<depthTest, blend, smooth, textured, true>
+                       : span<depthTest, blend, smooth, textured, false>;
 }
 
 template <bool depthTest, bool blend, bool smooth>

@@ -138,7 +138,8 @@ TEST(SoftwareShading, LinearFilteringWeighsTheFourNearestTexelsAcrossTheBorder)
     // Pixel (1, 3): s = 0.1875, t = 0.4375 -> u = -0.125 (7/8 of column 0 and
     // 1/8 of column 1, wrapped), v = 0.375 (5/8 row 0, 3/8 row 1).
     const double red = (7 * 5 * 255.0 + 1 * 3 * 255.0) / 64, green = (1 * 5 * 255.0 + 1 * 3 * 255.0) / 64;
-    const double blue = (7 * 3 * 255.0 + 1 * 3 * 255.0) / 64, alpha = (7 * 5 + 1 * 5 + 7 * 3) * 255.0 / 64 + 3 * 128.0 / 64;
+    const double blue = (7 * 3 * 255.0 + 1 * 3 * 255.0) / 64;
+    const double alpha = (7 * 5 + 1 * 5 + 7 * 3) * 255.0 / 64 + 3 * 128.0 / 64;
     const Pixel got = pixelAt(context, 1, 3);
     EXPECT_NEAR(got[0], red, 1);
     EXPECT_NEAR(got[1], green, 1);

@@ -29,7 +29,7 @@ constexpr int width = 1024, height = 768;
 struct GlCalls {
     void matrixMode(MatrixMode mode) { glMatrixMode(mode == MatrixMode::projection ? GL_PROJECTION : GL_MODELVIEW); }
     void loadIdentity() { glLoadIdentity(); }
-    void perspective(double fovy, double aspect, double zNear, double zFar) { gluPerspective(fovy, aspect, zNear, zFar); }
+    void perspective(double fovy, double aspect, double n, double f) { gluPerspective(fovy, aspect, n, f); }
     void ortho(double l, double r, double b, double t, double n, double f) { glOrtho(l, r, b, t, n, f); }
     void rotate(float degrees, float x, float y, float z) { glRotatef(degrees, x, y, z); }
     void translate(float x, float y, float z) { glTranslatef(x, y, z); }
