@@ -26,7 +26,7 @@ std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
 }  // namespace
 
 TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
-                             std::int32_t width, std::int32_t height)
+                             std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute)
 {
     const WindowVertex* v[3] = {&a, &b, &c};
     std::int64_t x[3], y[3];
@@ -78,7 +78,7 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
     depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
     oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
     perspective_ = !(v[0]->q == v[1]->q && v[1]->q == v[2]->q);
-    for (int k = 0; k < attributeCount; ++k) {
+    for (int k = std::max(0, firstAttribute); k < std::min(lastAttribute, attributeCount); ++k) {
         const double w0 = perspective_ ? v[0]->q : 1, w1 = perspective_ ? v[1]->q : 1, w2 = perspective_ ? v[2]->q : 1;
         attributes_[k] = plane(v[0]->attributes[k] * w0, v[1]->attributes[k] * w1, v[2]->attributes[k] * w2);
     }

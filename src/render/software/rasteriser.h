@@ -34,9 +34,10 @@ struct Plane {
 class TriangleSetup {
 public:
     // Sets up the triangle for a width x height picture; empty() when it has
-    // no area after snapping or lies outside the picture.
+    // no area after snapping or lies outside the picture. Only attributes
+    // firstAttribute to lastAttribute - 1 get their planes.
     TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, std::int32_t width,
-                  std::int32_t height);
+                  std::int32_t height, int firstAttribute = 0, int lastAttribute = attributeCount);
 
     bool empty() const { return empty_; }
     // Counter-clockwise in window coordinates (y up).

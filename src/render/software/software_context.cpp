@@ -195,8 +195,11 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
     std::copy(window[0].attributes.begin(), window[0].attributes.begin() + 4, state.colour.begin());
     const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
 
+    // Planes for the colour only when it varies, for s and t only when sampled.
+    const int firstAttribute = constantColour ? 4 : 0, lastAttribute = state.texture ? 6 : 4;
     for (std::int32_t k = 1; k + 1 < n; ++k) {
-        const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_);
+        const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, firstAttribute,
+                                     lastAttribute);
         if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
         if (state.texture)
             state.filter = minifies(window[0], window[k], window[k + 1], *state.texture) ? state.texture->minifying
