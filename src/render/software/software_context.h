@@ -20,7 +20,8 @@
 //   (through 1/w), depth linear in window space;
 // - depth test GL_LESS against round(z_w * (2^24 - 1)), depth written when
 //   the test passes; colour to 8 bits as round(clamp(c, 0, 1) * 255);
-//   blending in 8 bits (fragment_stage.h);
+//   blending in 8 bits, products rounded as round(a * b / 255), the sum
+//   saturated at 255 (blend.h);
 // - texturing (when on and the bound texture has an image): GL_REPEAT,
 //   nearest or bilinear without mipmaps (sampler.h), GL_MODULATE. The
 //   minifying filter is used for a triangle whose texture area in texels
