@@ -1,0 +1,7 @@
+#include "shell/renderer_kind.h"
+
+namespace qelo {
+
+RendererKind activeRenderer = RendererKind::gl;
+
+}  // namespace qelo
