@@ -33,6 +33,15 @@ bool parseSeconds(std::string_view text, double& seconds)
     return failure == std::errc{} && stop == end && std::isfinite(seconds) && seconds > 0.0;
 }
 
+bool parseRenderer(std::string_view text, RendererRequest& renderer)
+{
+    if (text == "auto") renderer = RendererRequest::automatic;
+    else if (text == "gl") renderer = RendererRequest::gl;
+    else if (text == "software") renderer = RendererRequest::software;
+    else return false;
+    return true;
+}
+
 // The video containers the capture writes (H.264 with AAC fits both).
 bool isWrittenVideoName(std::string_view name)
 {
@@ -45,7 +54,6 @@ struct Parser {
     int next = 1;
     ParsedCommandLine result;
     bool gaveFps = false;
-    bool gaveUntil = false;
 
     bool fail(std::string message)
     {
@@ -79,7 +87,8 @@ struct Parser {
             inlineValue = &inlineText;
         }
         CommandLine& options = result.options;
-        const bool takesValue = name == "--data" || name == "--capture" || name == "--fps" || name == "--until";
+        const bool takesValue = name == "--data" || name == "--capture" || name == "--fps" || name == "--until" ||
+                                name == "--renderer";
         if (inlineValue && !takesValue) return fail(std::string(name) + " takes no value");
 
         std::string_view text;
@@ -98,6 +107,12 @@ struct Parser {
             options.benchmark = true;
         } else if (name == "--overwrite") {
             options.overwrite = true;
+        } else if (name == "--stats") {
+            options.stats = true;
+        } else if (name == "--renderer") {
+            if (!value(name, inlineValue, "gl, software or auto", text)) return false;
+            if (!parseRenderer(text, options.renderer))
+                return fail("--renderer needs gl, software or auto, not '" + std::string(text) + "'");
         } else if (name == "--data") {
             if (!value(name, inlineValue, "a directory", text)) return false;
             options.dataDirectory = text;
@@ -114,7 +129,6 @@ struct Parser {
             if (!value(name, inlineValue, "a number of seconds", text)) return false;
             if (!parseSeconds(text, options.untilSeconds))
                 return fail("--until needs a number of seconds above 0, not '" + std::string(text) + "'");
-            gaveUntil = true;
         } else if (argument.starts_with("-")) {
             return fail("unknown option '" + std::string(argument) + "' (see --help)");
         } else {
@@ -135,10 +149,11 @@ struct Parser {
             if (options.overwrite) return fail("--benchmark writes nothing; --overwrite does not apply");
             if (options.screen != ScreenMode::Ask)
                 return fail("--benchmark renders off-screen; --windowed and --fullscreen do not apply");
+            if (options.stats) return fail("--benchmark prints its own table; --stats applies only to live play");
             return true;
         }
         if (!capture && gaveFps) return fail("--fps applies only to --capture");
-        if (!capture && gaveUntil) return fail("--until applies only to --capture and --benchmark");
+        if (capture && options.stats) return fail("--stats applies only to live play, not to --capture");
         if (!capture && options.layers) return fail("--layers applies only to --capture");
         if (!capture && options.overwrite) return fail("--overwrite applies only to --capture");
         if (options.captureVideo && !isWrittenVideoName(options.capturePath))
@@ -187,7 +202,8 @@ std::string usageText(const char* program)
            "  --capture DIR     the same, but every frame as DIR/frame-NNNNNN.png; frame k\n"
            "                    shows show time k / FPS exactly\n"
            "  --fps N           frames a second of the capture (default 60)\n"
-           "  --until SECONDS   stop the capture or benchmark before this show time\n"
+           "  --until SECONDS   end the show at this show time: live play, the capture\n"
+           "                    or the benchmark\n"
            "  --layers          also write each render target's picture, with its alpha,\n"
            "                    as DIR/frame-NNNNNN-targetK.png\n"
            "  --overwrite       let --capture replace an existing video, or the frames\n"
@@ -196,6 +212,11 @@ std::string usageText(const char* program)
            "  --benchmark       render the show off-screen as fast as possible (60 frames\n"
            "                    a second of show time), write nothing, and print frame\n"
            "                    times and where they go, per part of the show\n"
+           "  --renderer NAME   which renderer draws: gl, software or auto (default auto:\n"
+           "                    gl on a GPU, software where GL itself is a software\n"
+           "                    rasteriser or missing)\n"
+           "  --stats           after live play, print frame times (wall clock, with\n"
+           "                    presentation) per part of the show, like --benchmark\n"
            "  --help            show this text\n"
            "  --version         show the version\n";
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The Linux command line. No arguments give the show as it always was: the
 // full-screen question, the window, 120 s. Options skip the question, choose
-// where the data lies, or capture the show off-screen; none changes what it
-// draws.
+// where the data lies and which renderer draws, capture the show off-screen
+// or time it; none changes what it draws.
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "shell/renderer_kind.h"
 
 namespace qelo {
 
@@ -18,7 +20,9 @@ struct CommandLine {
     bool captureVideo = false;     // capturePath names a video (.mp4 or .mkv)
     bool benchmark = false;        // render the whole show off-screen, time it, write nothing
     std::int32_t fps = 60;         // capture frames a second, 1..1000
-    double untilSeconds = 0.0;     // > 0: capture or benchmark stops before this show time
+    double untilSeconds = 0.0;     // > 0: the show (live, captured or benchmarked) ends at this show time
+    RendererRequest renderer = RendererRequest::automatic;
+    bool stats = false;            // live play prints its frame-time table at the end
     bool layers = false;           // capture also writes the targets' pictures
     bool overwrite = false;        // capture may replace an existing video or frames
     bool help = false;

@@ -1,14 +1,16 @@
-# The benchmark of the show's first second: a table with the segment's row
-# and the whole run's, every phase's column, the memory, and no files.
+# The benchmark of the show's first second on the GL renderer: a table
+# naming the renderer and its driver, with the segment's row and the whole
+# run's, every phase's column, the memory, and no files.
 . "$(dirname "$0")/common.sh"
 
 qelo="$(realpath "$qelo")"
 data="$(realpath "$data")"
 mkdir "$work/here"
 cd "$work/here"
-timeout 250 "$qelo" --data "$data" --benchmark --until 1 >"$work/out" 2>"$work/err" ||
+timeout 250 "$qelo" --data "$data" --benchmark --renderer gl --until 1 >"$work/out" 2>"$work/err" ||
   fail "benchmark failed: $(cat "$work/err")"
 grep -q "^qelo benchmark: 60 frames at 60 a second" "$work/out" || fail "no heading: $(cat "$work/out")"
+grep -Eq "^renderer: gl \(.+\)$" "$work/out" || fail "no renderer line: $(cat "$work/out")"
 for column in avg p99 fps clear dots tiles rings ripple swarm tree compos other "RSS MB"; do
   grep -q "$column" "$work/out" || fail "no column $column: $(cat "$work/out")"
 done

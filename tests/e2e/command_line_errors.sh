@@ -16,6 +16,9 @@ expect_error --capture "$work/x" --until -1
 expect_error --windowed --fullscreen
 expect_error --data "$work/does-not-exist" --capture "$work/x"
 expect_error stray
+expect_error --renderer vulkan
+grep -q "gl, software or auto" "$work/err" || fail "--renderer vulkan printed: $(cat "$work/err")"
+expect_error --capture "$work/x" --stats
 
 timeout 20 "$qelo" --help >"$work/help" || fail "--help failed"
 grep -q -- '--capture DIR' "$work/help" || fail "--help text: $(cat "$work/help")"

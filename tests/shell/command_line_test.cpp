@@ -66,6 +66,26 @@ TEST(CommandLine, OptionsInBothSpellings)
     EXPECT_TRUE(parse({"--version"}).options.version);
 }
 
+TEST(CommandLine, RendererStatsAndLiveUntil)
+{
+    EXPECT_EQ(parse({}).options.renderer, RendererRequest::automatic);
+    EXPECT_FALSE(parse({}).options.stats);
+    EXPECT_EQ(parse({"--renderer", "gl"}).options.renderer, RendererRequest::gl);
+    EXPECT_EQ(parse({"--renderer=software"}).options.renderer, RendererRequest::software);
+    EXPECT_EQ(parse({"--renderer", "gl", "--renderer", "auto"}).options.renderer, RendererRequest::automatic);
+
+    ParsedCommandLine parsed = parse({"--windowed", "--until", "2", "--stats"});  // live play that ends by itself
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.stats);
+    EXPECT_DOUBLE_EQ(parsed.options.untilSeconds, 2.0);
+    EXPECT_EQ(parse({"--until=0.5"}).error, "");
+
+    parsed = parse({"--benchmark", "--renderer", "gl"});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.renderer, RendererRequest::gl);
+    EXPECT_EQ(parse({"--capture", "o", "--renderer", "software"}).error, "");
+}
+
 TEST(CommandLine, BadArgumentsGiveOneClearLine)
 {
     const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
@@ -88,7 +108,13 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"--windowed", "--fullscreen"}, "--windowed and --fullscreen exclude each other"},
         {{"--windowed=yes"}, "--windowed takes no value"},
         {{"--fps", "30"}, "--fps applies only to --capture"},
-        {{"--until", "3"}, "--until applies only to --capture and --benchmark"},
+        {{"--renderer", "vulkan"}, "--renderer needs gl, software or auto, not 'vulkan'"},
+        {{"--renderer=GL"}, "--renderer needs gl, software or auto, not 'GL'"},
+        {{"--renderer"}, "--renderer needs gl, software or auto"},
+        {{"--renderer="}, "--renderer needs gl, software or auto, not an empty text"},
+        {{"--stats=1"}, "--stats takes no value"},
+        {{"--capture", "o", "--stats"}, "--stats applies only to live play"},
+        {{"--benchmark", "--stats"}, "--stats applies only to live play"},
         {{"--layers"}, "--layers applies only to --capture"},
         {{"--capture", "o", "--windowed"}, "--capture renders off-screen"},
         {{"--capture", "show.webm"}, "videos as .mp4 or .mkv, not 'show.webm'"},
@@ -116,7 +142,7 @@ TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string usage = usageText("qelo");
     for (const char* option :
-         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--overwrite", "--benchmark", "--help",
+         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--overwrite", "--benchmark", "--renderer", "--stats", "--help",
           "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -1,5 +1,6 @@
 // The Linux entry point: the command line, the working directory the show
 // reads its files from, then the show itself, live or captured.
+#include <GL/gl.h>
 #include <SDL.h>
 #include <malloc.h>
 
@@ -11,10 +12,13 @@
 
 #include "capture/capture_output.h"
 #include "capture/frame_capture.h"
+#include "capture/live_statistics.h"
 #include "capture/show_benchmark.h"
 #include "platform/sdl/window_options.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
+#include "shell/globals.h"
+#include "shell/renderer_kind.h"
 
 namespace {
 
@@ -116,13 +120,43 @@ int runCapture(const CommandLine& options, const fs::path& output)
     return session.error.empty() ? 0 : 1;
 }
 
+// What draws, as the frame-time tables name it: "software", or "gl (" and
+// the driver's name ")". Read with the window's context current.
+std::string rendererName()
+{
+    if (activeRenderer == RendererKind::software) return "software";
+    const auto* driver = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return std::string("gl (") + (driver ? driver : "unknown driver") + ")";
+}
+
 int runBenchmark(const CommandLine& options)
 {
     ShowBenchmark benchmark(options.untilSeconds);
     benchmark.begin();
-    if (!runShow([&benchmark] { benchmark.afterFrame(); })) return 1;
-    benchmark.end();
+    std::string renderer;
+    if (!runShow([&] {
+            if (renderer.empty()) renderer = rendererName();
+            benchmark.afterFrame();
+        }))
+        return 1;
+    benchmark.end(renderer);
     return 0;
+}
+
+// Live play. --until ends it as the show's own end does: the first frame
+// past that show time is still shown. --stats prints the frame-time table
+// of the frames shown once the window's loop is over.
+int runLive(const CommandLine& options)
+{
+    LiveStatistics statistics;
+    if (options.stats) statistics.begin();
+    std::string renderer;
+    const bool started = runShow([&] {
+        if (renderer.empty()) renderer = rendererName();
+        if (options.untilSeconds > 0 && showClock.elapsed() > options.untilSeconds) mainWindow.running = false;
+    });
+    if (options.stats) statistics.end(renderer);
+    return started ? 0 : 1;
 }
 
 sdl::ScreenChoice screenChoice(ScreenMode mode)
@@ -201,5 +235,5 @@ int main(int argc, char* argv[])
     sdl::windowOptions.headless = offscreen;
     if (options.benchmark) return runBenchmark(options);
     if (capture) return runCapture(options, captureOutput);
-    return runShow() ? 0 : 1;
+    return runLive(options);
 }
