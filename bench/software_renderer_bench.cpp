@@ -6,7 +6,11 @@
 //   picture's full height, all in perspective;
 // - LargeBlendedQuads: 1400 constant-colour blended quads of 400 x 300
 //   pixels in a 2-D projection (about 210 full pictures of blending);
-// - SmallSquares: 5000 blended squares of 12 x 12 pixels.
+// - SmallSquares: 5000 blended squares of 12 x 12 pixels;
+// - RingStack: 1400 quads of 400 x 300 pixels in one colour, GL_ONE /
+//   GL_ONE_MINUS_SRC_ALPHA, no depth test, no texture (the ring stack's load);
+// - TileWall: 48 textured blended tiles of 100 x 100 pixels, a 256 x 256
+//   texture minified with the linear filter.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -161,5 +165,63 @@ void BM_SoftwareSmallSquares(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SoftwareSmallSquares)->Unit(benchmark::kMillisecond);
+
+void BM_SoftwareRingStack(benchmark::State& state)
+{
+    SoftwareContext context(width, height);
+    std::mt19937 random(4);
+    std::uniform_real_distribution<float> unit(0, 1);
+    for (auto _ : state) {
+        context.clear(ClearMask::colourAndDepth);
+        flatView(context);
+        context.enable(Capability::blend);
+        context.blendFunction(BlendFactor::one, BlendFactor::oneMinusSourceAlpha);
+        context.colour(0.02f, 0.03f, 0.05f, 0.06f);
+        context.begin(Primitive::quads);
+        for (int k = 0; k < 1400; ++k) {
+            const float x = unit(random) * 0.6f, y = unit(random) * 0.45f;
+            context.vertex(x, y);
+            context.vertex(x + 0.39f, y);
+            context.vertex(x + 0.39f, y + 0.29f);
+            context.vertex(x, y + 0.29f);
+        }
+        context.end();
+        benchmark::DoNotOptimize(context.picture()[0]);
+    }
+}
+BENCHMARK(BM_SoftwareRingStack)->Unit(benchmark::kMillisecond);
+
+void BM_SoftwareTileWall(benchmark::State& state)
+{
+    SoftwareContext context(width, height);
+    std::vector<std::uint8_t> tile(256 * 256 * 4);
+    for (std::size_t k = 0; k < tile.size(); ++k) tile[k] = static_cast<std::uint8_t>(k * 13 + k / 1024);
+    context.createTexture();
+    context.textureImage(256, 256, tile.data());
+    for (auto _ : state) {
+        context.clear(ClearMask::colourAndDepth);
+        flatView(context);
+        context.enable(Capability::blend);
+        context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+        context.enable(Capability::texture2D);
+        context.colour(1, 1, 1, 0.9f);
+        for (int k = 0; k < 48; ++k) {  // 8 x 6 tiles of 100 x 100 pixels
+            const float x = (k % 8) * 0.125f + 0.01f, y = (k / 8) * 0.125f;
+            context.begin(Primitive::quads);
+            context.texCoord(0, 0);
+            context.vertex(x, y);
+            context.texCoord(1, 0);
+            context.vertex(x + 100.0f / 1024, y);
+            context.texCoord(1, 1);
+            context.vertex(x + 100.0f / 1024, y + 100.0f / 1024);
+            context.texCoord(0, 1);
+            context.vertex(x, y + 100.0f / 1024);
+            context.end();
+        }
+        context.disable(Capability::texture2D);
+        benchmark::DoNotOptimize(context.picture()[0]);
+    }
+}
+BENCHMARK(BM_SoftwareTileWall)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -18,13 +18,6 @@ constexpr double depthUnits = 16777215.0;  // 2^24 - 1
     return static_cast<std::uint32_t>(z * depthUnits + 0.5);
 }
 
-// A colour channel clamped to [0, 1] (NaN to 0), scaled by `scale` and rounded.
-[[gnu::always_inline]] inline std::uint8_t toByte(float c, float scale = 255.0f)
-{
-    c = c > 0 ? (c < 1 ? c : 1) : 0;
-    return static_cast<std::uint8_t>(c * scale + 0.5f);
-}
-
 struct SpanJob {
     const TriangleSetup& triangle;
     const FragmentState& state;
@@ -99,7 +92,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
             }
 #endif
         } else if constexpr (smooth) {
-            for (int c = 0; c < 4; ++c) source[c] = toByte(value[c]);
+            for (int c = 0; c < 4; ++c) source[c] = colourByte(value[c]);
         } else {
             std::memcpy(source, job.bytes, 4);
         }
@@ -149,11 +142,9 @@ void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, con
 {
     if (triangle.empty()) return;
     SpanJob job{triangle, state, target, {}};
-    for (int c = 0; c < 4; ++c) job.bytes[c] = toByte(state.colour[c]);
+    for (int c = 0; c < 4; ++c) job.bytes[c] = colourByte(state.colour[c]);
     const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());
-    std::int32_t from = 0, to = 0;
-    for (std::int32_t row = triangle.firstRow(); row <= triangle.lastRow(); ++row)
-        if (triangle.rowSpan(row, from, to)) drawSpan(job, row, from, to);
+    triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) { drawSpan(job, row, from, to); });
 }
 
 }  // namespace qelo::software

@@ -37,6 +37,13 @@ struct FragmentState {
     std::array<float, 4> colour{};
 };
 
+// A colour channel clamped to [0, 1] (NaN to 0) in 8 bits: round(c * 255).
+[[gnu::always_inline]] inline std::uint8_t colourByte(float c)
+{
+    c = c > 0 ? (c < 1 ? c : 1) : 0;
+    return static_cast<std::uint8_t>(c * 255.0f + 0.5f);
+}
+
 void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target);
 
 }  // namespace qelo::software

@@ -11,6 +11,7 @@
 // depth linearly, and colour and texture coordinates through 1/w
 // (a/w and 1/w are linear in window space) unless all three corners have the
 // same w, when a itself is linear.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -47,6 +48,11 @@ public:
     // The covered columns of `row` (firstRow..lastRow), from..to inclusive,
     // within the picture; false when the row has none.
     bool rowSpan(std::int32_t row, std::int32_t& from, std::int32_t& to) const;
+    // Calls span(row, from, to) for every row with covered columns, bottom
+    // to top: the spans of rowSpan, found by stepping each edge's column
+    // bound from row to row with no division.
+    template <class SpanFunction>
+    void forEachSpan(SpanFunction&& span) const;
 
     // Whether attributes go through 1/w (the corners' w differ).
     bool perspective() const { return perspective_; }
@@ -56,6 +62,12 @@ public:
     const Plane& attribute(int k) const { return attributes_[k]; }
 
 private:
+    // floor(a / b) for b > 0.
+    static std::int64_t floorQuotient(std::int64_t a, std::int64_t b)
+    {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && a < 0) ? q - 1 : q;
+    }
     struct Edge {
         std::int64_t atFirst = 0;  // biased edge function at (firstColumn, firstRow)'s centre
         std::int64_t stepX = 0, stepY = 0;
@@ -66,5 +78,60 @@ private:
     Plane depth_, oneOverW_;
     std::array<Plane, attributeCount> attributes_;
 };
+
+template <class SpanFunction>
+void TriangleSetup::forEachSpan(SpanFunction&& span) const
+{
+    if (empty_) return;
+    // Per edge, floor(atRow / d) with d = |stepX| (1 for a horizontal edge)
+    // as quotient and remainder, both stepped by stepY each row. A rising
+    // edge (stepX > 0) bounds the columns from below by -quotient, a falling
+    // one from above by quotient; a negative quotient of either of the
+    // others empties the row. Three separate locals: they stay in registers.
+    struct Walk {
+        std::int64_t quotient, remainder, divisor, quotientStep, remainderStep;
+        bool rising, falling;
+        explicit Walk(const Edge& edge)
+            : divisor(edge.stepX > 0 ? edge.stepX : edge.stepX < 0 ? -edge.stepX : 1),
+              rising(edge.stepX > 0),
+              falling(edge.stepX < 0)
+        {
+            quotient = floorQuotient(edge.atFirst, divisor);
+            remainder = edge.atFirst - quotient * divisor;
+            quotientStep = floorQuotient(edge.stepY, divisor);
+            remainderStep = edge.stepY - quotientStep * divisor;
+        }
+        // Narrows [low, high] by this row's bound; false when the row is empty.
+        [[gnu::always_inline]] bool bound(std::int64_t& low, std::int64_t& high) const
+        {
+            if (rising) {
+                low = std::max(low, -quotient);
+                return true;
+            }
+            if (falling) high = std::min(high, quotient);
+            return quotient >= 0;
+        }
+        [[gnu::always_inline]] void next()
+        {
+            quotient += quotientStep;
+            remainder += remainderStep;
+            if (remainder >= divisor) {
+                remainder -= divisor;
+                ++quotient;
+            }
+        }
+    };
+    Walk a(edges_[0]), b(edges_[1]), c(edges_[2]);
+    const std::int64_t lastOffset = lastColumn_ - firstColumn_;
+    for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
+        std::int64_t low = 0, high = lastOffset;
+        const bool covered = a.bound(low, high) & b.bound(low, high) & c.bound(low, high);
+        a.next();
+        b.next();
+        c.next();
+        if (covered && low <= high)
+            span(row, firstColumn_ + static_cast<std::int32_t>(low), firstColumn_ + static_cast<std::int32_t>(high));
+    }
+}
 
 }  // namespace qelo::software

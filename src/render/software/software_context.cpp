@@ -57,8 +57,21 @@ SoftwareContext::SoftwareContext(std::int32_t width, std::int32_t height)
     : width_(std::max(1, width)),
       height_(std::max(1, height)),
       picture_(static_cast<std::size_t>(width_) * height_ * 4, 0),
+      deferred_(width_, height_),
       depth_(static_cast<std::size_t>(width_) * height_, farthestDepth)
 {
+}
+
+const std::uint8_t* SoftwareContext::picture() const
+{
+    resolveBlends();
+    return picture_.data();
+}
+
+std::uint8_t* SoftwareContext::picture()
+{
+    resolveBlends();
+    return picture_.data();
 }
 
 void SoftwareContext::misuse(const char* message)
@@ -185,12 +198,43 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
     }
 
     const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
+    const TextureImage* sampled = bound && bound->complete() ? bound : nullptr;
+    if (blend_ && !depthTest_ && !sampled && constantColour) {
+        std::uint8_t bytes[4];
+        for (int c = 0; c < 4; ++c) bytes[c] = colourByte(window[0].attributes[c]);
+        std::uint32_t source;
+        std::memcpy(&source, bytes, 4);
+        const bool sameRun = deferred_.holds(source, source_, destination_) && !deferred_.full();
+        if (!sameRun || !(deferred_.pending() || lastWasDeferrable_)) {
+            // The first primitive of a run is drawn at once: a lone one costs no counting.
+            resolveBlends();
+            deferred_.start(source, source_, destination_);
+            lastWasDeferrable_ = true;
+            drawTriangles(window.data(), n, nullptr, true);
+            return;
+        }
+        for (std::int32_t k = 1; k + 1 < n; ++k) {
+            const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, 4, 4);
+            if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
+            triangle.forEachSpan(
+                [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); });
+        }
+        return;
+    }
+    resolveBlends();
+    lastWasDeferrable_ = false;
+    drawTriangles(window.data(), n, sampled, constantColour);
+}
+
+void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled,
+                                    bool constantColour)
+{
     FragmentState state;
     state.depthTest = depthTest_;
     state.blend = blend_;
     state.source = source_;
     state.destination = destination_;
-    state.texture = bound && bound->complete() ? bound : nullptr;
+    state.texture = sampled;
     state.constantColour = constantColour;
     std::copy(window[0].attributes.begin(), window[0].attributes.begin() + 4, state.colour.begin());
     const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
@@ -211,7 +255,10 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
 void SoftwareContext::clear(ClearMask mask)
 {
     const auto bits = static_cast<unsigned>(mask);
-    if (bits & static_cast<unsigned>(ClearMask::colour)) std::fill(picture_.begin(), picture_.end(), 0);
+    if (bits & static_cast<unsigned>(ClearMask::colour)) {
+        deferred_.discard();
+        std::fill(picture_.begin(), picture_.end(), 0);
+    }
     if (bits & static_cast<unsigned>(ClearMask::depth)) std::fill(depth_.begin(), depth_.end(), farthestDepth);
 }
 
@@ -221,7 +268,11 @@ TextureId SoftwareContext::createTexture()
     return bound_;
 }
 
-void SoftwareContext::bindTexture(TextureId texture) { bound_ = texture; }
+void SoftwareContext::bindTexture(TextureId texture)
+{
+    textures_.bind(texture);
+    bound_ = texture;
+}
 
 void SoftwareContext::textureFilter(TextureFilter minifying, TextureFilter magnifying)
 {

@@ -27,7 +27,12 @@
 //   minifying filter is used for a triangle whose texture area in texels
 //   exceeds its window area in pixels, the magnifying one otherwise. With no
 //   texture bound, or one without an image, texturing has no effect;
+// - textures: binding a name createTexture never made (or one deleted)
+//   makes an empty texture of that name in this context, as binding an
+//   unused name does in GL; createTexture never hands out a name in use;
 // - clear: colour to (0, 0, 0, 0), depth to 2^24 - 1.
+// Runs of blended constant-colour primitives without depth test or texture
+// are counted and applied later (deferred_blend.h) with the same result.
 // Misuse that GL reports as an error (a stack overflow, a texture size that
 // is not a power of two, ...) changes nothing and is said once on stderr.
 #include <array>
@@ -36,7 +41,9 @@
 
 #include "render/drawing_context.h"
 #include "render/software/clipper.h"
+#include "render/software/deferred_blend.h"
 #include "render/software/matrix_stack.h"
+#include "render/software/rasteriser.h"
 #include "render/software/texture_store.h"
 
 namespace qelo::software {
@@ -48,9 +55,13 @@ public:
 
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
-    // width x height RGBA bytes, row 0 the bottom row.
-    const std::uint8_t* picture() const { return picture_.data(); }
-    std::uint8_t* picture() { return picture_.data(); }
+    // width x height RGBA bytes, row 0 the bottom row. Blends still counted
+    // (deferred_blend.h) are applied first: they belong to the picture
+    // already, so even the const accessor completes them (picture_ and
+    // deferred_ are mutable for that); not to be called from two threads
+    // at once.
+    const std::uint8_t* picture() const;
+    std::uint8_t* picture();
 
     void matrixMode(MatrixMode mode) override;
     void loadIdentity() override;
@@ -96,11 +107,19 @@ private:
     void setCapability(Capability capability, bool on);
     MatrixStack& currentStack() { return mode_ == MatrixMode::projection ? projection_ : modelView_; }
     void drawPolygon(const ClipVertex* vertices, std::int32_t count);
+    // Draws the fan of window[0..n) at once.
+    void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour);
     // Says `message` on stderr the first time this context meets it.
     void misuse(const char* message);
 
+    // Applies the counted blends to the picture.
+    void resolveBlends() const { deferred_.resolve(picture_.data()); }
+
     std::int32_t width_, height_;
-    std::vector<std::uint8_t> picture_;
+    mutable std::vector<std::uint8_t> picture_;
+    mutable DeferredBlend deferred_;
+    // Whether the last primitive drawn was of the run deferred_ holds (drawn at once, as a run's first is).
+    bool lastWasDeferrable_ = false;
     std::vector<std::uint32_t> depth_;
 
     MatrixStack projection_{stackDepth}, modelView_{stackDepth};
@@ -119,6 +138,7 @@ private:
 
     TextureStore textures_;
     TextureId bound_ = 0;
+
     std::vector<const char*> said_;
 };
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "render/software/rasteriser.h"
 #include "render/software/software_test_support.h"
 
 namespace qelo::test {
@@ -48,6 +49,28 @@ TEST(SoftwareCoverage, AQuadCoversTheCentresWithinItsRectangle)
             const bool inside = x >= 2 && x <= 6 && (y == 4 || y == 5);
             EXPECT_EQ(pixelAt(context, x, y)[0], inside ? 1 : 0) << x << ", " << y;
         }
+}
+
+TEST(SoftwareCoverage, SteppedSpansAreTheRowByRowSpans)
+{
+    // Thin, tiny, huge and half-outside triangles at sub-pixel positions.
+    std::mt19937 random(9);
+    std::uniform_real_distribution<double> place(-300, 1300), nudge(-3, 3);
+    for (int k = 0; k < 3000; ++k) {
+        software::WindowVertex a, b, c;
+        a.x = place(random), a.y = place(random);
+        const double scale = k % 3 == 0 ? 1 : k % 3 == 1 ? 40 : 400;
+        b.x = a.x + nudge(random) * scale, b.y = a.y + nudge(random) * scale;
+        c.x = a.x + nudge(random) * scale, c.y = k % 7 == 0 ? b.y : a.y + nudge(random) * scale;
+        const software::TriangleSetup setup(a, b, c, 1024, 768);
+        std::vector<std::array<int, 3>> stepped, direct;
+        setup.forEachSpan([&](int row, int from, int to) { stepped.push_back({row, from, to}); });
+        int from = 0, to = 0;
+        if (!setup.empty())
+            for (int row = setup.firstRow(); row <= setup.lastRow(); ++row)
+                if (setup.rowSpan(row, from, to)) direct.push_back({row, from, to});
+        ASSERT_EQ(stepped, direct) << k;
+    }
 }
 
 TEST(SoftwareCoverage, TrianglesSharingEdgesCoverEachPixelOnce)

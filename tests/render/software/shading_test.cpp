@@ -248,5 +248,24 @@ TEST(SoftwareShading, TexturesKeepTheirImagesAndRefuseBadSizesOnce)
     EXPECT_EQ(untouched[0], 0);
 }
 
+TEST(SoftwareShading, BindingAnUnknownNameMakesAnEmptyTextureOfThatName)
+{
+    SoftwareContext context(4, 4);
+    context.bindTexture(2);  // a name made by another context
+    const std::uint8_t image[16] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160};
+    testing::internal::CaptureStderr();
+    context.textureImage(2, 2, image);
+    std::uint8_t back[16] = {};
+    context.readTextureImage(back);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(std::vector<int>(back, back + 16), std::vector<int>(image, image + 16));
+    const TextureId first = context.createTexture(), second = context.createTexture(), third = context.createTexture();
+    EXPECT_TRUE(first != 2 && second != 2 && third != 2 && first != second && second != third)
+        << first << " " << second << " " << third;
+    context.bindTexture(2);  // still there with its image
+    context.readTextureImage(back);
+    EXPECT_EQ(back[4], 50);
+}
+
 }  // namespace
 }  // namespace qelo::test
