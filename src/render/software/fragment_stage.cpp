@@ -5,6 +5,7 @@
 
 #include "render/software/blend.h"
 #include "render/software/sampler.h"
+#include "render/software/textured_span.h"
 
 namespace qelo::software {
 
@@ -58,7 +59,14 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     const float qStart = static_cast<float>(triangle.oneOverW().at(from, row));
     const float qStep = static_cast<float>(triangle.oneOverW().dx);
 
-    for (std::int32_t n = 0; n < count; ++n, pixel += 4, ++depth) {
+    std::int32_t n = 0;
+    if constexpr (textured && !depthTest && !smooth && !perspective) {
+        const AffineTexturedSpan affine{state.texture, state.filter, start[4], step[4], start[5], step[5],
+                                        state.colour, blend, state.source, state.destination};
+        n = drawAffineTexturedEights(affine, pixel, count);
+        pixel += 4 * n;
+    }
+    for (; n < count; ++n, pixel += 4, ++depth) {
         std::uint32_t z = 0;
         if constexpr (depthTest) {
             z = depthValue(zStart + dz * n);

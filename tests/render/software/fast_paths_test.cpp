@@ -1,10 +1,12 @@
-// Runs of blended primitives of one colour, which the software renderer
-// counts and applies later: the picture must be the one drawing them one by
-// one gives. The reference draws the same load depth-tested, each primitive
-// nearer than the last (the depth test always passes, blending unchanged),
-// which is never deferred.
+// The software renderer's fast paths against its one-pixel path: runs of
+// blended primitives of one colour (counted and applied later) and textured
+// spans drawn eight pixels at a time must give the very bytes of drawing
+// pixel by pixel. The reference draws the same load depth-tested, each
+// primitive nearer than the last (the test always passes, the colours are
+// unchanged), which takes neither fast path.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -54,7 +56,7 @@ void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, Blen
     }
 }
 
-TEST(SoftwareBlendRuns, CountedRunsGiveThePictureOfDrawingOneByOne)
+TEST(SoftwareFastPaths, CountedBlendRunsGiveThePictureOfDrawingOneByOne)
 {
     const BlendFactor pairs[3][2] = {{BlendFactor::one, BlendFactor::oneMinusSourceAlpha},
                                      {BlendFactor::sourceAlpha, BlendFactor::one},
@@ -71,7 +73,7 @@ TEST(SoftwareBlendRuns, CountedRunsGiveThePictureOfDrawingOneByOne)
     }
 }
 
-TEST(SoftwareBlendRuns, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
+TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
 {
     SoftwareContext context(8, 8);
     pixelProjection(context);
@@ -87,6 +89,60 @@ TEST(SoftwareBlendRuns, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
     rectangle(context, 0, 0, 2, 8);
     EXPECT_EQ(pixelAt(context, 1, 1), (Pixel{0, 255, 0, 255}));
     EXPECT_EQ(pixelAt(context, 3, 1), (Pixel{6, 0, 0, 0}));
+}
+
+// Textured quads, blended or not, both filters, magnified and minified,
+// coordinates repeating, negative and beyond 2^23 (read as 0).
+void drawTextured(SoftwareContext& context, bool reference, TextureFilter filter)
+{
+    pixelProjection(context);
+    std::mt19937 random(8);
+    std::vector<std::uint8_t> texels(32 * 16 * 4);
+    for (auto& texel : texels) texel = static_cast<std::uint8_t>(random());
+    context.createTexture();
+    context.textureImage(32, 16, texels.data());
+    context.textureFilter(filter, filter);
+    context.enable(Capability::texture2D);
+    if (reference) context.enable(Capability::depthTest);
+    std::uniform_real_distribution<float> unit(0, 1);
+    float z = -0.99f;
+    for (int k = 0; k < 40; ++k, z += 0.01f) {
+        if (k == 20) {
+            context.enable(Capability::blend);
+            context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+        }
+        context.colour(unit(random), unit(random), 1, unit(random));
+        const float x = unit(random) * 40 - 8, y = unit(random) * 40 - 8, size = 5 + unit(random) * 40;
+        const float s = unit(random) * 8 - 4, t = k == 7 ? 1e8f : unit(random) * 8 - 4;
+        const float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
+        context.begin(Primitive::quads);
+        context.texCoord(s, t);
+        context.vertex(x, y, z);
+        context.texCoord(s + reach, t + 0.2f);
+        context.vertex(x + size, y, z);
+        context.texCoord(s + reach, t + reach);
+        context.vertex(x + size, y + size * 0.7f, z);
+        context.texCoord(s - 0.1f, t + reach);
+        context.vertex(x + 3, y + size * 0.7f, z);
+        context.end();
+    }
+}
+
+TEST(SoftwareFastPaths, TexturedSpansEightAtATimeGiveThePixelByPixelPicture)
+{
+    for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear}) {
+        SoftwareContext fast(side, side), reference(side, side);
+        drawTextured(fast, false, filter);
+        drawTextured(reference, true, filter);
+        const std::vector<std::uint8_t> got = pictureOf(fast), want = pictureOf(reference);
+        int differing = 0, drawn = 0;
+        for (std::size_t k = 0; k < got.size(); ++k) {
+            differing += got[k] != want[k];
+            drawn += want[k] != 0;
+        }
+        EXPECT_EQ(differing, 0) << int(filter);
+        EXPECT_GT(drawn, side * side * 2);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,141 @@
+#include "render/software/textured_span.h"
+
+#include "render/software/blend.h"
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace qelo::software {
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+namespace {
+
+const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
+
+// wrappedTexels of sampler.h, eight lanes.
+__attribute__((target("avx2"))) inline __m256 wrappedTexels(__m256 coordinate, float size)
+{
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), coordinate);
+    const __m256 inRange = _mm256_cmp_ps(magnitude, _mm256_set1_ps(8388608.0f), _CMP_LT_OQ);  // false for NaN
+    __m256 whole = _mm256_cvtepi32_ps(_mm256_cvttps_epi32(coordinate));
+    whole = _mm256_sub_ps(whole, _mm256_and_ps(_mm256_cmp_ps(whole, coordinate, _CMP_GT_OQ), _mm256_set1_ps(1)));
+    return _mm256_and_ps(_mm256_mul_ps(_mm256_sub_ps(coordinate, whole), _mm256_set1_ps(size)), inRange);
+}
+
+// Channel c (0 red to 3 alpha) of eight RGBA8 pixels, as float.
+__attribute__((target("avx2"))) inline __m256 channel(__m256i pixels, int c)
+{
+    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(pixels, 8 * c), _mm256_set1_epi32(0xff)));
+}
+
+__attribute__((target("avx2"))) inline __m256i channelBytes(__m256i pixels, int c)
+{
+    return _mm256_and_si256(_mm256_srli_epi32(pixels, 8 * c), _mm256_set1_epi32(0xff));
+}
+
+// round(a * b / 255) of multiplyBytes, in 32-bit lanes.
+__attribute__((target("avx2"))) inline __m256i multiplyBytes8(__m256i a, __m256i b)
+{
+    const __m256i t = _mm256_mullo_epi32(a, b);
+    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), _mm256_set1_epi32(128)),
+                             8);
+}
+
+// A blend factor for eight source alphas.
+__attribute__((target("avx2"))) inline __m256i factorOf(FactorLine line, __m256i alpha)
+{
+    return _mm256_add_epi32(_mm256_set1_epi32(line.base), _mm256_mullo_epi32(_mm256_set1_epi32(line.slope), alpha));
+}
+
+__attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan& span, std::uint8_t* pixel,
+                                                       std::int32_t count)
+{
+    const TextureImage& image = *span.texture;
+    const auto* texels = reinterpret_cast<const int*>(image.rgba.data());
+    const __m256i widthMask = _mm256_set1_epi32(image.width - 1), heightMask = _mm256_set1_epi32(image.height - 1);
+    const int rowShift = __builtin_ctz(static_cast<unsigned>(image.width));
+    const float width = static_cast<float>(image.width), height = static_cast<float>(image.height);
+    const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 half = _mm256_set1_ps(0.5f), one = _mm256_set1_ps(1);
+    const __m256i oneInt = _mm256_set1_epi32(1);
+    __m256 colour[4];
+    for (int c = 0; c < 4; ++c) {
+        const float c01 = span.colour[c] > 0 ? (span.colour[c] < 1 ? span.colour[c] : 1) : 0;
+        colour[c] = _mm256_set1_ps(c01);
+    }
+    const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    std::int32_t n = 0;
+    for (; n + 8 <= count; n += 8) {
+        const __m256 position = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(n)), lanes);  // exact integers
+        const __m256 s = _mm256_add_ps(_mm256_set1_ps(span.s), _mm256_mul_ps(_mm256_set1_ps(span.sStep), position));
+        const __m256 t = _mm256_add_ps(_mm256_set1_ps(span.t), _mm256_mul_ps(_mm256_set1_ps(span.tStep), position));
+        __m256 texel[4];
+        if (span.filter == TextureFilter::nearest) {
+            const __m256i i = _mm256_and_si256(_mm256_cvttps_epi32(wrappedTexels(s, width)), widthMask);
+            const __m256i j = _mm256_and_si256(_mm256_cvttps_epi32(wrappedTexels(t, height)), heightMask);
+            const __m256i index = _mm256_add_epi32(_mm256_slli_epi32(j, rowShift), i);
+            const __m256i found = _mm256_i32gather_epi32(texels, index, 4);
+            for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
+        } else {
+            const __m256 u = _mm256_sub_ps(wrappedTexels(s, width), half);
+            const __m256 v = _mm256_sub_ps(wrappedTexels(t, height), half);
+            const __m256i iFloor = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_add_ps(u, one)), oneInt);
+            const __m256i jFloor = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_add_ps(v, one)), oneInt);
+            const __m256 a = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iFloor));
+            const __m256 b = _mm256_sub_ps(v, _mm256_cvtepi32_ps(jFloor));
+            const __m256i i0 = _mm256_and_si256(iFloor, widthMask), j0 = _mm256_and_si256(jFloor, heightMask);
+            const __m256i i1 = _mm256_and_si256(_mm256_add_epi32(i0, oneInt), widthMask);
+            const __m256i j1 = _mm256_and_si256(_mm256_add_epi32(j0, oneInt), heightMask);
+            const __m256i row0 = _mm256_slli_epi32(j0, rowShift), row1 = _mm256_slli_epi32(j1, rowShift);
+            const __m256i t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i0), 4);
+            const __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i1), 4);
+            const __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i0), 4);
+            const __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i1), 4);
+            for (int c = 0; c < 4; ++c) {
+                const __m256 v00 = channel(t00, c), v10 = channel(t10, c), v01 = channel(t01, c),
+                             v11 = channel(t11, c);
+                const __m256 bottom = _mm256_add_ps(v00, _mm256_mul_ps(_mm256_sub_ps(v10, v00), a));
+                const __m256 top = _mm256_add_ps(v01, _mm256_mul_ps(_mm256_sub_ps(v11, v01), a));
+                texel[c] = _mm256_add_ps(bottom, _mm256_mul_ps(_mm256_sub_ps(top, bottom), b));
+            }
+        }
+        // Modulate and round: c01 * texel + 0.5, truncated (0 to 255).
+        __m256i source[4];
+        for (int c = 0; c < 4; ++c)
+            source[c] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(colour[c], texel[c]), half));
+        __m256i result;
+        if (span.blend) {
+            const __m256i destination = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + 4 * n));
+            const __m256i fs = factorOf(sourceLine, source[3]), fd = factorOf(destinationLine, source[3]);
+            result = _mm256_setzero_si256();
+            for (int c = 0; c < 4; ++c) {
+                const __m256i sum = _mm256_add_epi32(multiplyBytes8(source[c], fs),
+                                                     multiplyBytes8(channelBytes(destination, c), fd));
+                const __m256i saturated = _mm256_min_epi32(sum, _mm256_set1_epi32(255));
+                result = _mm256_or_si256(result, _mm256_slli_epi32(saturated, 8 * c));
+            }
+        } else {
+            result = source[0];
+            for (int c = 1; c < 4; ++c) result = _mm256_or_si256(result, _mm256_slli_epi32(source[c], 8 * c));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + 4 * n), result);
+    }
+    return n;
+}
+
+}  // namespace
+#endif
+
+std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+{
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+    if (processorHasAvx2) return drawEights(span, pixel, count);
+#endif
+    (void)span;
+    (void)pixel;
+    (void)count;
+    return 0;
+}
+
+}  // namespace qelo::software
