@@ -5,13 +5,14 @@
 # (e.g. before and after the scenes moved onto the drawing interface) give
 # lists that diff empty; the first differing line is the first differing call.
 #
-# usage: tests/gl/record_gl_calls.sh QELO OUTPUT [FPS [UNTIL]]
+# usage: tests/gl/record_gl_calls.sh QELO OUTPUT [FPS [UNTIL]] [-- QELO_OPTION...]
 #   QELO    the program to trace; for a list of GL calls only, its capture
 #           must draw every scene through GL (no layer drawn in memory)
 #   OUTPUT  the list; compressed with gzip when it ends in .gz. An existing
 #           file is not overwritten.
 #   FPS, UNTIL  the capture's rate and end in seconds (default 1 and 62:
 #           the frames at whole seconds 0 to 61)
+#   QELO_OPTION  more options for the capture (e.g. --renderer gl)
 # QELO_DATA names the data (default data/ of this repository); the trace and
 # the frames are kept in a temporary directory until the list is written.
 # Needs apitrace (Debian package apitrace).
@@ -28,11 +29,15 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
-[ $# -ge 2 ] && [ $# -le 4 ] || { echo "usage: $0 QELO OUTPUT [FPS [UNTIL]]" >&2; exit 2; }
-qelo="$1"
-output="$2"
-fps="${3:-1}"
-until="${4:-62}"
+positional=()
+while [ $# -gt 0 ] && [ "$1" != "--" ]; do positional+=("$1"); shift; done
+[ $# -gt 0 ] && shift  # the rest is for the capture
+[ ${#positional[@]} -ge 2 ] && [ ${#positional[@]} -le 4 ] ||
+  { echo "usage: $0 QELO OUTPUT [FPS [UNTIL]] [-- QELO_OPTION...]" >&2; exit 2; }
+qelo="${positional[0]}"
+output="${positional[1]}"
+fps="${positional[2]:-1}"
+until="${positional[3]:-62}"
 data="${QELO_DATA:-$root/data}"
 
 [ -x "$qelo" ] || { echo "record_gl_calls: $qelo is not an executable program" >&2; exit 2; }
@@ -43,8 +48,8 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/record_gl_calls.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/frames"
 apitrace trace --api egl -o "$work/show.trace" "$qelo" --data "$data" --capture "$work/frames" \
-  --fps "$fps" --until "$until" >"$work/log" 2>&1 ||
-  { cat "$work/log" >&2; echo "record_gl_calls: tracing $qelo failed" >&2; exit 1; }
+  --fps "$fps" --until "$until" "$@" >"$work/log" 2>&1 ||
+  { grep -v "^apitrace: " "$work/log" >&2; echo "record_gl_calls: tracing $qelo failed" >&2; exit 1; }
 
 normalise() {
   perl -ne '
