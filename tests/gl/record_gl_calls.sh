@@ -41,7 +41,8 @@ until="${positional[3]:-62}"
 data="${QELO_DATA:-$root/data}"
 
 [ -x "$qelo" ] || { echo "record_gl_calls: $qelo is not an executable program" >&2; exit 2; }
-command -v apitrace >/dev/null || { echo "record_gl_calls: apitrace is not installed (apt-get install apitrace)" >&2; exit 2; }
+command -v apitrace >/dev/null ||
+  { echo "record_gl_calls: apitrace is not installed (apt-get install apitrace)" >&2; exit 2; }
 [ -e "$output" ] && { echo "record_gl_calls: $output exists; not overwriting it" >&2; exit 2; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/record_gl_calls.XXXXXX")"
