@@ -58,7 +58,7 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
     const float width = static_cast<float>(image.width), height = static_cast<float>(image.height);
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 half = _mm256_set1_ps(0.5f), one = _mm256_set1_ps(1);
-    const __m256i oneInt = _mm256_set1_epi32(1);
+    const __m256i oneInt = _mm256_set1_epi32(1), laneNumbers = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256 colour[4];
     for (int c = 0; c < 4; ++c) {
         const float c01 = span.colour[c] > 0 ? (span.colour[c] < 1 ? span.colour[c] : 1) : 0;
@@ -66,7 +66,11 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
     }
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
     std::int32_t n = 0;
-    for (; n + 8 <= count; n += 8) {
+    for (; n < count; n += 8) {
+        // The last group may be partial: its lanes past the span are computed
+        // (every texel index is wrapped into the image) but neither read nor written.
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - n), laneNumbers);
+        auto* target = reinterpret_cast<int*>(pixel + 4 * n);
         const __m256 position = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(n)), lanes);  // exact integers
         const __m256 s = _mm256_add_ps(_mm256_set1_ps(span.s), _mm256_mul_ps(_mm256_set1_ps(span.sStep), position));
         const __m256 t = _mm256_add_ps(_mm256_set1_ps(span.t), _mm256_mul_ps(_mm256_set1_ps(span.tStep), position));
@@ -106,7 +110,7 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
             source[c] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(colour[c], texel[c]), half));
         __m256i result;
         if (span.blend) {
-            const __m256i destination = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + 4 * n));
+            const __m256i destination = _mm256_maskload_epi32(target, inSpan);
             const __m256i fs = factorOf(sourceLine, source[3]), fd = factorOf(destinationLine, source[3]);
             result = _mm256_setzero_si256();
             for (int c = 0; c < 4; ++c) {
@@ -119,9 +123,9 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
             result = source[0];
             for (int c = 1; c < 4; ++c) result = _mm256_or_si256(result, _mm256_slli_epi32(source[c], 8 * c));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + 4 * n), result);
+        _mm256_maskstore_epi32(target, inSpan, result);
     }
-    return n;
+    return count;
 }
 
 }  // namespace

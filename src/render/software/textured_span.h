@@ -1,8 +1,8 @@
 #pragma once
-// Eight pixels at a time of the textured span loop's commonest case: no
-// depth test, one colour over the triangle, texture coordinates affine along
-// the span (the corners share w), nearest or bilinear filter, blended or
-// replacing. The same float and integer operations as the one-pixel path
+// Eight pixels at a time (the last group masked) of the textured span
+// loop's commonest case: no depth test, one colour over the triangle,
+// texture coordinates affine along the span (the corners share w),
+// nearest or bilinear filter, blended or replacing. The same float and integer operations as the one-pixel path
 // (sampler.h, blend.h, fragment_stage.cpp) in the same order, lane by lane,
 // so the bytes are the same. Uses AVX2 where the processor has it.
 #include <array>
@@ -22,8 +22,8 @@ struct AffineTexturedSpan {
     BlendFactor source = BlendFactor::one, destination = BlendFactor::zero;
 };
 
-// Draws the first pixels of `count` from `pixel` on, a multiple of eight
-// (none without AVX2); returns how many. The caller draws the rest.
+// Draws the `count` pixels from `pixel` on and returns count, or draws
+// none and returns 0 where the processor lacks AVX2.
 std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
 
 }  // namespace qelo::software
