@@ -205,6 +205,9 @@ void DemoWindow::makeCurrent()
     if (native) wglMakeCurrent(native->deviceContext, native->glContext);
 }
 
+// Windows draws with GL only: there is never a frame in memory to show.
+void DemoWindow::presentPicture(const std::uint8_t*) {}
+
 void DemoWindow::fail(const char* text)
 {
     MessageBoxA(nullptr, text, failCaption, MB_OK);
