@@ -1,7 +1,5 @@
 #include "effects/branching_tree.h"
 
-#include <GL/gl.h>
-
 #include <array>
 #include <bit>
 #include <cmath>
@@ -14,7 +12,6 @@
 #include "geometry/matrix.h"
 #include "geometry/mesh.h"
 #include "geometry/vec3.h"
-#include "render/software_triangles.h"
 #include "shell/random.h"
 
 namespace qelo {
@@ -98,7 +95,7 @@ ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
     return child;
 }
 
-void drawBranch(float size, float time)
+void drawBranch(DrawingContext& gl, float size, float time)
 {
     if (!(size > smallestBranch)) return;  // also not a number
 
@@ -106,82 +103,20 @@ void drawBranch(float size, float time)
     Mesh& branch = builtBranch(size);
     rand();  // drawn per branch, value unused
     paintBranch(branch, time);
-    branch.draw(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
+    branch.draw(gl, Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
 
     const std::int32_t n = childCount(size);
-    glTranslatef(0.0f, 0.25f * size, 0.0f);
+    gl.translate(0.0f, 0.25f * size, 0.0f);
     for (std::int32_t k = 0; k < n; ++k) {
         const ChildBranch child = childBranch(size, k, n);
-        glPushMatrix();
-        glTranslatef(0.0f, child.foot, 0.0f);
-        glRotatef(static_cast<float>(childTurn(k)), 0.0f, 1.0f, 0.0f);
-        glRotatef(2.0f, 0.0f, 1.0f, 0.0f);
-        glRotatef(static_cast<float>(child.spread + childSway(k, time)), 0.0f, 0.0f, 1.0f);
-        drawBranch(child.size, time);
-        glPopMatrix();
+        gl.pushMatrix();
+        gl.translate(0.0f, child.foot, 0.0f);
+        gl.rotate(static_cast<float>(childTurn(k)), 0.0f, 1.0f, 0.0f);
+        gl.rotate(2.0f, 0.0f, 1.0f, 0.0f);
+        gl.rotate(static_cast<float>(child.spread + childSway(k, time)), 0.0f, 0.0f, 1.0f);
+        drawBranch(gl, child.size, time);
+        gl.popMatrix();
     }
-}
-
-namespace {
-
-const MeshVertex* drawBranchesInMemory(DepthTestedColour& sink, const GlMatrix& projection, const ViewportTransform& viewport,
-                                       GlMatrix& modelView, float size, float time)
-{
-    if (!(size > smallestBranch)) return nullptr;
-    Mesh& branch = builtBranch(size);
-    rand();
-    paintBranch(branch, time);  // what GL would hold as the current colour afterwards
-
-    // Mesh::draw's own placement: a zero translation and three zero turns.
-    GlMatrix placed = modelView;
-    translateMatrix(placed, 0.0f, 0.0f, 0.0f);
-    rotateMatrix(placed, 0.0f, 1.0f, 0.0f, 0.0f);
-    rotateMatrix(placed, 0.0f, 0.0f, 1.0f, 0.0f);
-    rotateMatrix(placed, 0.0f, 0.0f, 0.0f, 1.0f);
-    const GlMatrix transform = matrixProduct(projection, placed);
-    const std::span<const MeshVertex> vertices = branch.vertices();
-    // A branch has 5 vertices; other meshes take the heap.
-    std::array<PreparedVertex, 8> few;
-    std::vector<PreparedVertex> many;
-    if (vertices.size() > few.size()) many.resize(vertices.size());
-    const std::span<PreparedVertex> prepared = many.empty() ? std::span<PreparedVertex>(few) : std::span<PreparedVertex>(many);
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        const Vec3& p = vertices[i].position;
-        prepared[i] = prepareVertex(transformVertex(transform, p.x, p.y, p.z, 1.0f), viewport);
-    }
-    const MeshVertex* last = nullptr;
-    for (const MeshTriangle& triangle : branch.triangles()) {
-        const std::int32_t corners[3] = {triangle.a, triangle.b, triangle.c};
-        bool inRange = true;
-        for (const std::int32_t index : corners) inRange = inRange && static_cast<std::size_t>(static_cast<std::uint32_t>(index)) < vertices.size();
-        if (!inRange) continue;  // as Mesh::draw skips it
-        drawTriangle(sink, viewport, prepared[static_cast<std::size_t>(corners[0])], prepared[static_cast<std::size_t>(corners[1])],
-                     prepared[static_cast<std::size_t>(corners[2])]);
-        last = &vertices[static_cast<std::size_t>(corners[2])];
-    }
-
-    const std::int32_t n = childCount(size);
-    translateMatrix(modelView, 0.0f, 0.25f * size, 0.0f);
-    for (std::int32_t k = 0; k < n; ++k) {
-        const ChildBranch child = childBranch(size, k, n);
-        GlMatrix childView = modelView;
-        translateMatrix(childView, 0.0f, child.foot, 0.0f);
-        rotateMatrix(childView, static_cast<float>(childTurn(k)), 0.0f, 1.0f, 0.0f);
-        rotateMatrix(childView, 2.0f, 0.0f, 1.0f, 0.0f);
-        rotateMatrix(childView, static_cast<float>(child.spread + childSway(k, time)), 0.0f, 0.0f, 1.0f);
-        if (const MeshVertex* drawn = drawBranchesInMemory(sink, projection, viewport, childView, child.size, time)) last = drawn;
-    }
-    return last;
-}
-
-}  // namespace
-
-const MeshVertex* drawBranchInMemory(DepthTestedColour& sink, const GlMatrix& projection, const ViewportTransform& viewport,
-                                     GlMatrix& modelView, float size, float time)
-{
-    const VertexColour colour = treeColour(time);
-    sink.setVertexColour(colour.red, colour.green, colour.blue, colour.alpha);  // x the alpha scale 1 Mesh::draw is given
-    return drawBranchesInMemory(sink, projection, viewport, modelView, size, time);
 }
 
 }  // namespace qelo

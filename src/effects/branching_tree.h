@@ -6,8 +6,7 @@
 #include <cstdint>
 
 #include "geometry/mesh.h"
-#include "render/depth_tested_triangles.h"
-#include "render/fixed_function_matrix.h"
+#include "render/drawing_context.h"
 
 namespace qelo {
 
@@ -42,18 +41,6 @@ Mesh& builtBranch(float size);
 // its descendants, swaying with `time` (seconds). One random draw per branch
 // drawn, in depth-first order. Leaves the modelview translated by a quarter
 // of the size up the branch.
-void drawBranch(float size, float time);
-
-}  // namespace qelo
-
-namespace qelo {
-
-// The tree drawn in memory: the same branches, random draws and matrices as
-// drawBranch under `modelView` (which it leaves translated the same way),
-// with `projection` and the viewport of the picture `sink` draws into. The
-// sink's colour is set to the tree's. Returns the last vertex drawn (null
-// when none was), whose attributes GL would hold as current afterwards.
-const MeshVertex* drawBranchInMemory(DepthTestedColour& sink, const GlMatrix& projection, const ViewportTransform& viewport,
-                                     GlMatrix& modelView, float size, float time);
+void drawBranch(DrawingContext& gl, float size, float time);
 
 }  // namespace qelo

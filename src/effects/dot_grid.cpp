@@ -5,15 +5,11 @@
 // dots' alpha reaches the layer unchanged and the rest stays transparent.
 #include "effects/dot_grid.h"
 
-#include <GL/gl.h>
-
 #include <array>
 #include <cmath>
-#include <cstring>
 
 #include "effects/effects.h"
 #include "effects/paced_test.h"
-#include "render/software_triangles.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 
@@ -131,29 +127,6 @@ void forEachDot(const DotGridFrame& frame, Dot&& dot)
     }
 }
 
-void glTriangle(const Colour& colour, Point a, Point b, Point c)
-{
-    glColor4f(colour.red, colour.green, colour.blue, colour.alpha);
-    glVertex2f(a.x, a.y);
-    glVertex2f(b.x, b.y);
-    glVertex2f(c.x, c.y);
-}
-
-// glOrtho(0, 1, 0.75, 0, 0, 1) on an identity matrix, in GL's float arithmetic.
-std::array<float, 16> gridProjection()
-{
-    const float left = 0.0f, right = 1.0f, bottom = 0.75f, top = 0.0f, nearPlane = 0.0f, farPlane = 1.0f;
-    std::array<float, 16> m{};
-    m[0] = 2.0f / (right - left);
-    m[5] = 2.0f / (top - bottom);
-    m[10] = -2.0f / (farPlane - nearPlane);
-    m[12] = -(right + left) / (right - left);
-    m[13] = -(top + bottom) / (top - bottom);
-    m[14] = -(farPlane + nearPlane) / (farPlane - nearPlane);
-    m[15] = 1.0f;
-    return m;
-}
-
 }  // namespace
 
 DotGridState& dotGridState()
@@ -182,66 +155,35 @@ DotGridOffset dotGridOffset(float scroll, float jitter)
     return {static_cast<float>(ox), static_cast<float>(oy)};
 }
 
-void drawDotGrid(DotGridState& state, float localTime, double frameStep)
+void drawDotGrid(DrawingContext& gl, DotGridState& state, float localTime, double frameStep)
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
+    gl.matrixMode(MatrixMode::projection);
+    gl.loadIdentity();
+    gl.ortho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
+    gl.matrixMode(MatrixMode::modelView);
+    gl.loadIdentity();
+    gl.clear(ClearMask::colourAndDepth);
+    gl.disable(Capability::depthTest);
+    gl.disable(Capability::texture2D);
+    gl.disable(Capability::cullFace);
 
     const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
-    forEachDot(frame, [&frame](float x, float y) {
-        glBegin(GL_TRIANGLES);
-        drawDot(x, y, frame.directions, frame.outer, frame.inner, glTriangle);
-        glEnd();
-    });
-}
-
-void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture, bool pictureClear)
-{
-    if (!pictureClear) std::memset(picture.rgba, 0, static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4);
-    const DotGridFrame frame = advanceDotGrid(state, localTime, frameStep);
-    const std::array<float, 16> projection = gridProjection();
-    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
-    // Each corner is shared by several wedges: transformed once, as GL would
-    // transform each copy of it, to the bit.
-    const auto prepared = [&](Point p) { return prepareVertex(transformVertex(projection, p.x, p.y, 0.0f, 1.0f), viewport); };
-    std::array<PreparedVertex, segments> rim;
-    std::array<PreparedVertex, segments> inside;
+    const auto triangle = [&gl](const Colour& colour, Point a, Point b, Point c) {
+        gl.colour(colour.red, colour.green, colour.blue, colour.alpha);
+        gl.vertex(a.x, a.y);
+        gl.vertex(b.x, b.y);
+        gl.vertex(c.x, c.y);
+    };
     forEachDot(frame, [&](float x, float y) {
-        const DotShades shades = drawDotShades();
-        const std::uint32_t rimColour = packColour(1.0f, 0.0f, 0.0f, shades.rimAlpha);
-        const std::uint32_t greyColour = packColour(shades.grey, shades.grey, shades.grey, 1.0f);
-        const PreparedVertex middle = prepared({x, y});
-        for (std::size_t j = 0; j < rim.size(); ++j) {
-            rim[j] = prepared(wedgePoint(x, y, frame.outer, frame.directions[j]));
-            inside[j] = prepared(wedgePoint(x, y, frame.inner, frame.directions[j]));
-        }
-        for (std::size_t i = 0; i < rim.size(); ++i) {
-            const std::size_t next = (i + 1) % rim.size();
-            drawTriangle(picture, viewport, rim[i], rim[next], middle, rimColour);
-            drawTriangle(picture, viewport, inside[i], inside[next], middle, greyColour);
-        }
+        gl.begin(Primitive::triangles);
+        drawDot(x, y, frame.directions, frame.outer, frame.inner, triangle);
+        gl.end();
     });
 }
 
 void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)
 {
-    RenderTexture& target = renderTargets.target(1);
-    if (renderTargets.composeInMemory) {
-        // Captures: the same pixels, drawn here much faster than a software
-        // GL driver draws 14,400 thin triangles.
-        const bool fresh = !target.drawnInMemory;  // the bank's clear is still all it holds
-        drawDotGridInMemory(dotGridState(), localTime, frameClock.elapsed(), target.drawInMemory(), fresh);
-        return;
-    }
-    target.makeCurrent();
-    drawDotGrid(dotGridState(), localTime, frameClock.elapsed());
+    drawDotGrid(renderTargets.target(1).makeCurrent(), dotGridState(), localTime, frameClock.elapsed());
 }
 
 }  // namespace qelo

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "render/software_triangles.h"
+#include "render/drawing_context.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -34,12 +34,6 @@ DotGridOffset dotGridOffset(float scroll, float jitter);
 // Everything after making target 1 current: clear, the paced tests, the
 // scroll advanced by frameStep seconds, and the dots (three rand() calls each,
 // row by row from the top, left to right).
-void drawDotGrid(DotGridState& state, float localTime, double frameStep);
-
-// The same frame drawn into `picture` (cleared first, unless the caller
-// knows it is) instead of the current GL context: the same generator calls
-// and, on llvmpipe, the same pixels.
-void drawDotGridInMemory(DotGridState& state, float localTime, double frameStep, PictureView picture,
-                         bool pictureClear = false);
+void drawDotGrid(DrawingContext& gl, DotGridState& state, float localTime, double frameStep);
 
 }  // namespace qelo

@@ -1,7 +1,5 @@
 #include "effects/portrait_sprites.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstdint>
 
@@ -23,9 +21,9 @@ double flicker(std::int32_t i, double time)
 
 }  // namespace
 
-void drawPortraitSprites(Vec3 anchor, Vec3 eye, float time, float alphaScale)
+void drawPortraitSprites(DrawingContext& gl, Vec3 anchor, Vec3 eye, float time, float alphaScale)
 {
-    glDisable(GL_DEPTH_TEST);
+    gl.disable(Capability::depthTest);
 
     // One tint for all six; red runs up to 1.2 and is clamped to 1 by GL.
     const double t = time;
@@ -42,22 +40,22 @@ void drawPortraitSprites(Vec3 anchor, Vec3 eye, float time, float alphaScale)
     const float v = portraitTextures ? portraitTextures[0].vScale : 1.0f;
 
     for (std::int32_t i = 0; i < portraitCount; ++i) {
-        glPushMatrix();
+        gl.pushMatrix();
         if (portraitTextures) portraitTextures[i].bind();
         const float alpha = static_cast<float>(flicker(i, t) * double{alphaScale});
-        glColor4f(red, green, blue, alpha);
-        glTranslatef(anchor.x, anchor.y, anchor.z);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, v);
-        glVertex3f(-p.x, -4.0f, -p.z);
-        glTexCoord2f(u, v);
-        glVertex3f(p.x, -4.0f, p.z);
-        glTexCoord2f(u, 0.0f);
-        glVertex3f(p.x, 0.0f, p.z);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-p.x, 0.0f, -p.z);
-        glEnd();
-        glPopMatrix();
+        gl.colour(red, green, blue, alpha);
+        gl.translate(anchor.x, anchor.y, anchor.z);
+        gl.begin(Primitive::quads);
+        gl.texCoord(0.0f, v);
+        gl.vertex(-p.x, -4.0f, -p.z);
+        gl.texCoord(u, v);
+        gl.vertex(p.x, -4.0f, p.z);
+        gl.texCoord(u, 0.0f);
+        gl.vertex(p.x, 0.0f, p.z);
+        gl.texCoord(0.0f, 0.0f);
+        gl.vertex(-p.x, 0.0f, -p.z);
+        gl.end();
+        gl.popMatrix();
     }
 }
 

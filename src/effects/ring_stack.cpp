@@ -5,18 +5,10 @@
 // beneath, so overlaps glow.
 #include "effects/ring_stack.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "effects/effects.h"
-#include "render/fixed_function_matrix.h"
-#include "render/software_triangles.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -63,12 +55,12 @@ void ringVertices(Vec3 centre, float width, float radius, std::int32_t segments,
 
 }  // namespace
 
-void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare)
+void drawRing(DrawingContext& gl, Vec3 centre, float width, float radius, std::int32_t segments, float flare)
 {
-    glDisable(GL_CULL_FACE);
-    glBegin(width < radius ? GL_QUADS : GL_TRIANGLES);
-    ringVertices(centre, width, radius, segments, flare, [](float x, float y, float z) { glVertex3f(x, y, z); });
-    glEnd();
+    gl.disable(Capability::cullFace);
+    gl.begin(width < radius ? Primitive::quads : Primitive::triangles);
+    ringVertices(centre, width, radius, segments, flare, [&gl](float x, float y, float z) { gl.vertex(x, y, z); });
+    gl.end();
 }
 
 RingStackView ringStackView(float localTime, std::int32_t mode)
@@ -146,103 +138,31 @@ void forEachRing(const RingStackView& view, Ring&& ring)
     }
 }
 
-// One channel of GL_ONE, GL_ONE_MINUS_SRC_ALPHA on 8-bit values.
-std::uint8_t addOver(std::uint8_t source, std::uint8_t destination, std::uint8_t sourceAlpha)
-{
-    const std::uint32_t t = static_cast<std::uint32_t>(destination) * (255u - sourceAlpha);
-    const std::uint32_t scaled = (t + (t >> 8) + 128u) >> 8;
-    return static_cast<std::uint8_t>(std::min<std::uint32_t>(255u, source + scaled));
-}
-
 }  // namespace
 
-void drawRingStack(const RingStackView& view)
+void drawRingStack(DrawingContext& gl, const RingStackView& view)
 {
     if (!view.drawn) return;
-    glColor4f(view.red, 0.0f, view.blue, view.alpha);
+    gl.colour(view.red, 0.0f, view.blue, view.alpha);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    gl.matrixMode(MatrixMode::projection);
+    gl.loadIdentity();
+    gl.perspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
     // The depth scale goes before the look-at: it doubles eye-space depth, so
     // the stack looks half as large and the clip range becomes 0.05 to 500.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glScalef(1.0f, 1.0f, 2.0f);
-    gluLookAt(view.eye.x, view.eye.y, view.eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    gl.matrixMode(MatrixMode::modelView);
+    gl.loadIdentity();
+    gl.scale(1.0f, 1.0f, 2.0f);
+    gl.lookAt(view.eye.x, view.eye.y, view.eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl.disable(Capability::depthTest);
+    gl.disable(Capability::texture2D);
+    gl.disable(Capability::cullFace);
+    gl.enable(Capability::blend);
+    gl.blendFunction(BlendFactor::one, BlendFactor::oneMinusSourceAlpha);
 
-    forEachRing(view, [&view](Vec3 centre, float width, float radius) {
-        drawRing(centre, width, radius, ringSides, view.flare);
-    });
-}
-
-void drawRingStackInMemory(const RingStackView& view, PictureView picture)
-{
-    if (!view.drawn) return;
-    GlMatrix projection = identityMatrix();
-    perspectiveMatrix(projection, 45.0, 1.3333333333333333, widened(0.1f), 1000.0);
-    GlMatrix modelView = identityMatrix();
-    scaleMatrix(modelView, 1.0f, 1.0f, 2.0f);
-    lookAtMatrix(modelView, view.eye.x, view.eye.y, view.eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    const GlMatrix transform = matrixProduct(projection, modelView);
-    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
-
-    // Every piece adds the same colour over what lies beneath, so a pixel's
-    // colour follows from how many pieces cover it.
-    CoverageCount coverage(picture.width, picture.height);
     forEachRing(view, [&](Vec3 centre, float width, float radius) {
-        rasteriseRing(coverage, transform, viewport, centre, width, radius, ringSides, view.flare);
-    });
-    resolveAddedCoverage(coverage, packColour(view.red, 0.0f, view.blue, view.alpha), picture);
-}
-
-void rasteriseRing(SpanSink& sink, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
-                       float width, float radius, std::int32_t segments, float flare)
-{
-    // One glBegin/glEnd batch: whether any vertex is clipped decides the split.
-    std::vector<ClipVertex> corners;
-    corners.reserve(static_cast<std::size_t>(std::max(segments, 0)) * 4);
-    bool clipped = false;
-    ringVertices(centre, width, radius, segments, flare, [&](float x, float y, float z) {
-        corners.push_back(transformVertex(transform, x, y, z, 1.0f));
-        clipped = clipped || outsideViewVolume(corners.back());
-    });
-    const std::size_t count = corners.size();
-    if (width < radius) {
-        for (std::size_t i = 0; i + 4 <= count; i += 4) {
-            const ClipVertex quad[4] = {corners[i], corners[i + 1], corners[i + 2], corners[i + 3]};
-            drawQuad(sink, viewport, quad, clipped);
-        }
-    } else {
-        for (std::size_t i = 0; i + 3 <= count; i += 3) drawTriangle(sink, viewport, corners[i], corners[i + 1], corners[i + 2]);
-    }
-}
-
-void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, PictureView picture)
-{
-    std::uint8_t source[4];
-    std::memcpy(source, &colour, 4);
-    // Colours after n pieces over a cleared pixel.
-    std::vector<std::array<std::uint8_t, 4>> afterCount(1, {0, 0, 0, 0});
-    forEachCoveredPixel(coverage, picture, [&](std::uint8_t* pixel, std::int32_t pieces) {
-        const bool cleared = pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0 && pixel[3] == 0;
-        if (cleared) {
-            while (afterCount.size() <= static_cast<std::size_t>(pieces)) {
-                std::array<std::uint8_t, 4> next = afterCount.back();
-                for (int c = 0; c < 4; ++c) next[c] = addOver(source[c], next[c], source[3]);
-                afterCount.push_back(next);
-            }
-            std::memcpy(pixel, afterCount[static_cast<std::size_t>(pieces)].data(), 4);
-        } else {
-            for (std::int32_t n = 0; n < pieces; ++n)
-                for (int c = 0; c < 4; ++c) pixel[c] = addOver(source[c], pixel[c], source[3]);
-        }
+        drawRing(gl, centre, width, radius, ringSides, view.flare);
     });
 }
 
@@ -250,15 +170,7 @@ void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, P
 // current and draw nothing, leaving its GL state as it was.
 void ringStackEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
 {
-    RenderTexture& target = renderTargets.target(2);
-    if (renderTargets.composeInMemory) {
-        // Captures: the same pixels, from coverage counts, without the
-        // driver blending 1,400 large pieces one over another.
-        drawRingStackInMemory(ringStackView(localTime, mode), target.drawInMemory());
-        return;
-    }
-    target.makeCurrent();
-    drawRingStack(ringStackView(localTime, mode));
+    drawRingStack(renderTargets.target(2).makeCurrent(), ringStackView(localTime, mode));
 }
 
 }  // namespace qelo

@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "geometry/vec3.h"
-#include "render/fixed_function_matrix.h"
-#include "render/software_triangles.h"
+#include "render/drawing_context.h"
 
 namespace qelo {
 
@@ -15,9 +14,9 @@ namespace qelo {
 // wider). `radius` is the outer radius at each piece's leading edge; the
 // trailing edge lies `flare` further out. When width >= radius (or either is
 // NaN) a filled disc is drawn instead of a band of that width. Emits one
-// glBegin/glEnd pair (empty when segments <= 0) and disables GL_CULL_FACE;
+// begin/end pair (empty when segments <= 0) and disables face culling;
 // colour, blending, matrices and textures are the caller's.
-void drawRing(Vec3 centre, float width, float radius, std::int32_t segments, float flare);
+void drawRing(DrawingContext& gl, Vec3 centre, float width, float radius, std::int32_t segments, float flare);
 
 // The ring stack's view of one frame, all from the local time and the mode.
 // Mode 0 orbits a shallow stack with rings growing at 30 units a second;
@@ -44,19 +43,6 @@ std::vector<float> ringStackLayerHeights(float layerScale);
 
 // Everything after making target 2 current: colour, camera, blending and the
 // layers. A view that is not drawn leaves the GL state untouched.
-void drawRingStack(const RingStackView& view);
-
-// Rings drawn in memory. rasteriseRing hands one ring's pieces, as drawRing
-// draws them under `transform` (projection x model-view), to a sink (coverage
-// counts, say); resolveAddedCoverage then colours every covered pixel of `picture`
-// as that many pieces of `colour` (packed RGBA) added with GL_ONE,
-// GL_ONE_MINUS_SRC_ALPHA in the driver's 8-bit arithmetic.
-void rasteriseRing(SpanSink& sink, const GlMatrix& transform, const ViewportTransform& viewport, Vec3 centre,
-                       float width, float radius, std::int32_t segments, float flare);
-void resolveAddedCoverage(const CoverageCount& coverage, std::uint32_t colour, PictureView picture);
-
-// The same layers drawn over `picture` instead of the current GL context:
-// on llvmpipe, the same pixels.
-void drawRingStackInMemory(const RingStackView& view, PictureView picture);
+void drawRingStack(DrawingContext& gl, const RingStackView& view);
 
 }  // namespace qelo

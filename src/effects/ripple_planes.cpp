@@ -5,15 +5,9 @@
 // to random places on z = -14 and zooms with each jump.
 #include "effects/ripple_planes.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "effects/ring_stack.h"
-#include "render/fixed_function_matrix.h"
-#include "render/plain_drawing_state.h"
-#include "render/software_triangles.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 
@@ -32,11 +26,11 @@ double widened(float value) { return static_cast<double>(value); }
 float randomFraction() { return static_cast<float>(rand() % 10000) * 0.0001f; }
 
 // One family of ripples; `shift` is its offset in ring spacings.
-void drawFamily(float shift, float ringPhase)
+void drawFamily(DrawingContext& gl, float shift, float ringPhase)
 {
     for (std::int32_t i = 0; i < ringsPerFamily; ++i) {
         const float radius = static_cast<float>(widened(spacing) * (i + widened(shift)) + widened(ringPhase));
-        drawRing(Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
+        drawRing(gl, Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
     }
 }
 
@@ -67,99 +61,47 @@ float ringPhaseAt(float localTime)
     return ringPhase;
 }
 
-}  // namespace
-
-// The three families over the view setRippleState left.
-void drawRippleFamilies(float localTime)
+// The colour, camera and state, after the camera test.
+void setRippleState(DrawingContext& gl, const RipplePlanesState& state)
 {
-    const float ringPhase = ringPhaseAt(localTime);
-    const float tumble = tumbleSpeed * localTime;
-    drawFamily(0.0f, ringPhase);
-    glPushMatrix();
-    glRotatef(tumble, 0.0f, 0.0f, 1.0f);
-    drawFamily(0.33f, ringPhase);
-    glPopMatrix();
-    glRotatef(tumble, 1.0f, 0.0f, 0.0f);  // left on the view for the next routine in target 3
-    drawFamily(0.66f, ringPhase);
-}
-
-void drawRipplePlanes(RipplePlanesState& state, float localTime)
-{
-    updateRippleCamera(state);
-    setRippleState(state);
-    drawRippleFamilies(localTime);
-}
-
-void setRippleState(const RipplePlanesState& state)
-{
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
+    gl.colour(1.0f, 1.0f, 1.0f, 0.5f);
+    gl.matrixMode(MatrixMode::projection);
+    gl.loadIdentity();
+    gl.perspective(45.0, 1.3333333333333333, widened(0.1f), 1000.0);
     // The depth scale goes before the look-at, so it scales eye-space depth:
     // that zooms the picture by 1 / depthScale.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glScalef(1.0f, 1.0f, state.depthScale);
+    gl.matrixMode(MatrixMode::modelView);
+    gl.loadIdentity();
+    gl.scale(1.0f, 1.0f, state.depthScale);
     const Vec3 eye = *state.camera;
-    gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl.lookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    gl.disable(Capability::depthTest);
+    gl.disable(Capability::texture2D);
+    gl.disable(Capability::cullFace);
+    gl.enable(Capability::blend);
+    gl.blendFunction(BlendFactor::one, BlendFactor::oneMinusSourceAlpha);
 }
 
-void drawRipplesInMemory(const RipplePlanesState& state, float localTime, PictureView picture)
+}  // namespace
+
+void drawRipplePlanes(DrawingContext& gl, RipplePlanesState& state, float localTime)
 {
-    GlMatrix projection = identityMatrix();
-    perspectiveMatrix(projection, 45.0, 1.3333333333333333, widened(0.1f), 1000.0);
-    GlMatrix view = identityMatrix();
-    scaleMatrix(view, 1.0f, 1.0f, state.depthScale);
-    const Vec3 eye = *state.camera;
-    lookAtMatrix(view, eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
+    updateRippleCamera(state);
+    setRippleState(gl, state);
     const float ringPhase = ringPhaseAt(localTime);
     const float tumble = tumbleSpeed * localTime;
-
-    CoverageCount coverage(picture.width, picture.height);
-    const auto family = [&](const GlMatrix& modelView, float shift) {
-        const GlMatrix transform = matrixProduct(projection, modelView);
-        for (std::int32_t i = 0; i < ringsPerFamily; ++i) {
-            const float radius = static_cast<float>(widened(spacing) * (i + widened(shift)) + widened(ringPhase));
-            rasteriseRing(coverage, transform, viewport, Vec3(0.0f, 0.0f, 0.0f), ringWidth, radius, ringSegments, 0.0f);
-        }
-    };
-    family(view, 0.0f);
-    GlMatrix turned = view;
-    rotateMatrix(turned, tumble, 0.0f, 0.0f, 1.0f);
-    family(turned, 0.33f);
-    rotateMatrix(view, tumble, 1.0f, 0.0f, 0.0f);
-    family(view, 0.66f);
-    resolveAddedCoverage(coverage, packColour(1.0f, 1.0f, 1.0f, 0.5f), picture);
+    drawFamily(gl, 0.0f, ringPhase);
+    gl.pushMatrix();
+    gl.rotate(tumble, 0.0f, 0.0f, 1.0f);
+    drawFamily(gl, 0.33f, ringPhase);
+    gl.popMatrix();
+    gl.rotate(tumble, 1.0f, 0.0f, 0.0f);  // left on the view for the next routine in target 3
+    drawFamily(gl, 0.66f, ringPhase);
 }
 
 void ripplePlanesEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)
 {
-    RipplePlanesState& state = ripplePlanesState();
-    RenderTexture& target = renderTargets.target(3);
-    if (renderTargets.composeInMemory && !target.drawnSinceClear) {
-        // Captures: the GL state is set as always (the target's context is
-        // shared), the ripples drawn in memory when that state lets them be.
-        target.makeCurrentForState();
-        updateRippleCamera(state);
-        setRippleState(state);
-        if (plainDrawingState()) {
-            glRotatef(tumbleSpeed * localTime, 1.0f, 0.0f, 0.0f);  // the view the GL drawing leaves
-            drawRipplesInMemory(state, localTime, target.drawInMemory());
-            return;
-        }
-        target.makeCurrent();
-        drawRippleFamilies(localTime);
-        return;
-    }
-    target.makeCurrent();
-    drawRipplePlanes(state, localTime);
+    drawRipplePlanes(renderTargets.target(3).makeCurrent(), ripplePlanesState(), localTime);
 }
 
 }  // namespace qelo

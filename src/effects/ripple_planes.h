@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "geometry/vec3.h"
-#include "render/software_triangles.h"
+#include "render/drawing_context.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -30,12 +30,6 @@ void updateRippleCamera(RipplePlanesState& state);
 // GL_ONE_MINUS_SRC_ALPHA), depth test, texturing and culling off, colour
 // (1, 1, 1, 0.5), the perspective projection and the tilted view for the
 // routines that draw into target 3 next.
-void drawRipplePlanes(RipplePlanesState& state, float localTime);
-
-// drawRipplePlanes in parts: the colour, camera and state (after the camera
-// test), and the families drawn in memory over `picture` instead of through
-// GL (on llvmpipe, the same pixels).
-void setRippleState(const RipplePlanesState& state);
-void drawRipplesInMemory(const RipplePlanesState& state, float localTime, PictureView picture);
+void drawRipplePlanes(DrawingContext& gl, RipplePlanesState& state, float localTime);
 
 }  // namespace qelo

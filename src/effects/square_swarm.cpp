@@ -1,17 +1,10 @@
 #include "effects/square_swarm.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
-#include <cstring>
 
 #include "effects/paced_test.h"
 #include "effects/random_events.h"
 #include "geometry/vec3.h"
-#include "render/fixed_function_matrix.h"
-#include "render/plain_drawing_state.h"
-#include "render/software_triangles.h"
 #include "shell/globals.h"
 
 namespace qelo {
@@ -47,21 +40,21 @@ float squareParameter(std::int32_t i, double k)
 
 // Square i sits on the copy of the curve turned by 30 i degrees about z (one
 // of twelve), at its parameter u, and tumbles by 300 u degrees.
-void drawSquare(const SplinePath& swarmPath, std::int32_t i, double k)
+void drawSquare(DrawingContext& gl, const SplinePath& swarmPath, std::int32_t i, double k)
 {
-    glPushMatrix();
-    glRotatef(static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
+    gl.pushMatrix();
+    gl.rotate(static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
     const float u = squareParameter(i, k);
     const Vec3 p = swarmPath.pointAt(u);
-    glTranslatef(p.x, p.y, p.z);
-    glRotatef(static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glVertex3f(-0.5f, -0.5f, 0.0f);
-    glVertex3f(0.5f, -0.5f, 0.0f);
-    glVertex3f(0.5f, 0.5f, 0.0f);
-    glVertex3f(-0.5f, 0.5f, 0.0f);
-    glEnd();
-    glPopMatrix();
+    gl.translate(p.x, p.y, p.z);
+    gl.rotate(static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
+    gl.begin(Primitive::quads);
+    gl.vertex(-0.5f, -0.5f, 0.0f);
+    gl.vertex(0.5f, -0.5f, 0.0f);
+    gl.vertex(0.5f, 0.5f, 0.0f);
+    gl.vertex(-0.5f, 0.5f, 0.0f);
+    gl.end();
+    gl.popMatrix();
 }
 
 }  // namespace
@@ -94,7 +87,7 @@ float spinAngle(float localTime) { return static_cast<float>(localTime * 60.0); 
 
 // Everything before the squares: the reshape and tilt tests with their
 // draws, the camera, colour and state, in the current context.
-void setUpSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
+void setUpSwarm(DrawingContext& gl, SquareSwarmState& state, float localTime, bool firstFrame)
 {
     if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
 
@@ -102,99 +95,42 @@ void setUpSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
     if (firstFrame) reshape = true;  // after the test and its draw
     if (reshape) reshapeSwarm(*state.swarmPath, state.swarmSeed);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, double{0.1f}, 1000.0);
+    gl.matrixMode(MatrixMode::projection);
+    gl.loadIdentity();
+    gl.perspective(45.0, 1.3333333333333333, double{0.1f}, 1000.0);
 
     // Fixed camera; the depth scale breathes between 1 and 3.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glScalef(1.0f, 1.0f, depthScale(localTime));
-    gluLookAt(0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    gl.matrixMode(MatrixMode::modelView);
+    gl.loadIdentity();
+    gl.scale(1.0f, 1.0f, depthScale(localTime));
+    gl.lookAt(0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
     // Unblended: every covered pixel holds white at alpha 0.4 however many
     // squares overlap it. The tree scene's first frame inherits blending off.
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
+    gl.disable(Capability::blend);
+    gl.disable(Capability::depthTest);
+    gl.colour(1.0f, 1.0f, 1.0f, 0.4f);
 
     // The whole figure spins at 60 degrees a second about an axis the tilt jitters.
     jitterTilt(state.tiltClock, state.tilt);
-    glRotatef(spinAngle(localTime), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
+    gl.rotate(spinAngle(localTime), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
 }
 
 // cos(32 i) scatters the squares over a band of the curve that slides with time.
 double bandPosition(float localTime) { return double{0.2f} * localTime; }
 
-void drawSquares(const SquareSwarmState& state, float localTime)
-{
-    const double k = bandPosition(localTime);
-    for (std::int32_t i = 0; i < squareCount; ++i) drawSquare(*state.swarmPath, i, k);
-}
-
 }  // namespace
 
-void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame)
+void drawSquareSwarm(DrawingContext& gl, SquareSwarmState& state, float localTime, bool firstFrame)
 {
-    setUpSwarm(state, localTime, firstFrame);
-    drawSquares(state, localTime);
-}
-
-void drawSquaresInMemory(const SquareSwarmState& state, float localTime, PictureView picture)
-{
-    GlMatrix projection = identityMatrix();
-    perspectiveMatrix(projection, 45.0, 1.3333333333333333, double{0.1f}, 1000.0);
-    GlMatrix modelView = identityMatrix();
-    scaleMatrix(modelView, 1.0f, 1.0f, depthScale(localTime));
-    lookAtMatrix(modelView, 0.0, 3.0, 15.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    rotateMatrix(modelView, spinAngle(localTime), state.tilt, static_cast<float>(-2.0 * state.tilt), 0.2f);
-    const ViewportTransform viewport = viewportTransform(0, 0, picture.width, picture.height);
-
-    // One colour, unblended: a pixel is white at 0.4 if any square covers it.
-    CoverageCount coverage(picture.width, picture.height);
+    setUpSwarm(gl, state, localTime, firstFrame);
     const double k = bandPosition(localTime);
-    for (std::int32_t i = 0; i < squareCount; ++i) {
-        GlMatrix square = modelView;
-        rotateMatrix(square, static_cast<float>(30.0 * i), 0.0f, 0.0f, 1.0f);
-        const float u = squareParameter(i, k);
-        const Vec3 p = state.swarmPath->pointAt(u);
-        translateMatrix(square, p.x, p.y, p.z);
-        rotateMatrix(square, static_cast<float>(300.0 * u), 1.0f, 1.0f, 1.0f);
-        const GlMatrix transform = matrixProduct(projection, square);
-        const ClipVertex corners[4] = {transformVertex(transform, -0.5f, -0.5f, 0.0f, 1.0f),
-                                       transformVertex(transform, 0.5f, -0.5f, 0.0f, 1.0f),
-                                       transformVertex(transform, 0.5f, 0.5f, 0.0f, 1.0f),
-                                       transformVertex(transform, -0.5f, 0.5f, 0.0f, 1.0f)};
-        bool clipped = false;
-        for (const ClipVertex& corner : corners) clipped = clipped || outsideViewVolume(corner);
-        drawQuad(coverage, viewport, corners, clipped);
-    }
-
-    const std::uint32_t colour = packColour(1.0f, 1.0f, 1.0f, 0.4f);
-    forEachCoveredPixel(coverage, picture, [colour](std::uint8_t* pixel, std::int32_t) { std::memcpy(pixel, &colour, 4); });
+    for (std::int32_t i = 0; i < squareCount; ++i) drawSquare(gl, *state.swarmPath, i, k);
 }
 
 void squareSwarmEffect(float localTime, float /*progress*/, bool firstFrame, std::int32_t /*mode*/)
 {
-    SquareSwarmState& state = squareSwarmState();
-    if (!state.swarmPath) state.swarmPath.emplace(controlPoints, false);
-    RenderTexture& target = renderTargets.target(3);
-    if (renderTargets.composeInMemory && !target.drawnSinceClear) {
-        // Captures: the GL state is set as always (the tree scene inherits
-        // it), the squares are drawn in memory when that state lets them be
-        // (the target shares its context with other scenes).
-        target.makeCurrentForState();
-        setUpSwarm(state, localTime, firstFrame);
-        if (plainDrawingState()) {
-            drawSquaresInMemory(state, localTime, target.drawInMemory());
-            return;
-        }
-        target.makeCurrent();
-        drawSquares(state, localTime);
-        return;
-    }
-    target.makeCurrent();
-    drawSquareSwarm(state, localTime, firstFrame);
+    drawSquareSwarm(renderTargets.target(3).makeCurrent(), squareSwarmState(), localTime, firstFrame);
 }
 
 }  // namespace qelo

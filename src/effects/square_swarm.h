@@ -8,7 +8,7 @@
 
 #include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
-#include "render/software_triangles.h"
+#include "render/drawing_context.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -30,14 +30,9 @@ SquareSwarmState& squareSwarmState();
 // 30 control points from 90 draws: point i spreads out with i, rising on average.
 void reshapeSwarm(SplinePath& swarmPath, std::int32_t& swarmSeed);
 
-// One frame of the swarm into the current context, with its random draws in
-// order: 0 or 1 for the reshape test, 90 after reseeding when it reshapes, then
-// 0, 1 or 2 for the tilt test.
-void drawSquareSwarm(SquareSwarmState& state, float localTime, bool firstFrame);
-
-// The squares of a frame whose state drawSquareSwarm's first part has set
-// (the path, the tilt), drawn over `picture` instead of through GL: on
-// llvmpipe, the same pixels.
-void drawSquaresInMemory(const SquareSwarmState& state, float localTime, PictureView picture);
+// One frame of the swarm into `gl`, with its random draws in order: 0 or 1
+// for the reshape test, 90 after reseeding when it reshapes, then 0, 1 or 2
+// for the tilt test.
+void drawSquareSwarm(DrawingContext& gl, SquareSwarmState& state, float localTime, bool firstFrame);
 
 }  // namespace qelo

@@ -3,8 +3,6 @@
 // without end. Its height and its picture change at random moments.
 #include "effects/tile_wall.h"
 
-#include <GL/gl.h>
-
 #include "effects/effects.h"
 #include "effects/paced_test.h"
 #include "render/image_texture.h"
@@ -23,18 +21,18 @@ constexpr float blockRight = 0.9f;    // end bound of the columns, relative to t
 constexpr float rowsTop = 0.3f;       // top edge of the first row at spread 0
 constexpr float rowsBottom = 0.5f;    // rows start above this bound (plus spread)
 
-void drawTile(float left, float top)
+void drawTile(DrawingContext& gl, float left, float top)
 {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(left, top);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(left + tileSize, top);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(left + tileSize, top + tileSize);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(left, top + tileSize);
-    glEnd();
+    gl.begin(Primitive::quads);
+    gl.texCoord(0.0f, 0.0f);
+    gl.vertex(left, top);
+    gl.texCoord(1.0f, 0.0f);
+    gl.vertex(left + tileSize, top);
+    gl.texCoord(1.0f, 1.0f);
+    gl.vertex(left + tileSize, top + tileSize);
+    gl.texCoord(0.0f, 1.0f);
+    gl.vertex(left, top + tileSize);
+    gl.end();
 }
 
 }  // namespace
@@ -57,19 +55,19 @@ void updateSpread(TileWallState& state)
     if (rand() % 100 > 50) state.spread = static_cast<float>(rand() % 10000) * 0.0001f * 0.3f;
 }
 
-void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles)
+void drawTileWall(DrawingContext& gl, TileWallState& state, float localTime, ImageTexture* tiles)
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gl.matrixMode(MatrixMode::projection);
+    gl.loadIdentity();
+    gl.ortho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
+    gl.matrixMode(MatrixMode::modelView);
+    gl.loadIdentity();
 
     // Colour and texture environment stay at GL's defaults in this context,
     // so each fragment takes the texel's colour and brightness-derived alpha.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_TEXTURE_2D);
+    gl.enable(Capability::blend);
+    gl.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+    gl.enable(Capability::texture2D);
 
     updateTileChoice(state);
     if (tiles) tiles[state.tileChoice].bind();
@@ -85,18 +83,18 @@ void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles)
     const float columnsEnd = static_cast<float>(phase + static_cast<double>(blockRight));
     const double rowsEnd = static_cast<double>(state.spread) + static_cast<double>(rowsBottom);
     for (float left = static_cast<float>(static_cast<double>(blockLeft) + phase); left < columnsEnd; left += pitch) {
-        for (float top = rowsTop - state.spread; top < rowsEnd; top += pitch) drawTile(left, top);
+        for (float top = rowsTop - state.spread; top < rowsEnd; top += pitch) drawTile(gl, left, top);
     }
 
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    gl.disable(Capability::texture2D);
+    gl.disable(Capability::blend);
 }
 
 void tileWallEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t mode)
 {
-    renderTargets.target(4).makeCurrent();
+    DrawingContext& gl = renderTargets.target(4).makeCurrent();
     if (mode != 0) return;
-    drawTileWall(tileWallState(), localTime, tileTextures);
+    drawTileWall(gl, tileWallState(), localTime, tileTextures);
 }
 
 }  // namespace qelo

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "render/drawing_context.h"
+
 #include "shell/clock.h"
 
 namespace qelo {
@@ -29,6 +31,6 @@ void updateSpread(TileWallState& state);
 // Everything after making target 4 current, in mode 0: projection, blending,
 // the two paced tests and the quads. `tiles` is the array of three tile textures,
 // living in the current context; null binds nothing.
-void drawTileWall(TileWallState& state, float localTime, ImageTexture* tiles);
+void drawTileWall(DrawingContext& gl, TileWallState& state, float localTime, ImageTexture* tiles);
 
 }  // namespace qelo

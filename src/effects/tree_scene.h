@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "effects/effects.h"  // the scene routine itself
 #include "geometry/spline_path.h"
+#include "render/drawing_context.h"
 #include "shell/clock.h"
 
 namespace qelo {
@@ -19,7 +19,6 @@ namespace qelo {
 struct TreeSceneState {
     std::optional<SplinePath> cameraPath;  // 10 control points, closed; made on the first call
     std::optional<Clock> pulseClock;       // every 0.5 s one draw, value unused
-    std::vector<std::uint32_t> depth;      // the depth picture when drawn in memory
 };
 
 // The record the scene routine uses.
@@ -33,9 +32,8 @@ void chooseRoute(SplinePath& cameraPath);
 // 2 i + ringPhase: red and opaque at the centre, transparent blue from 60 out.
 std::array<float, 4> groundRingColour(std::int32_t i, float ringPhase);
 
-// One frame of the scene into the current context, with its random draws in
-// order: 0 or 1 for the pulse; on a first frame the reseed and 30 for the
+// One frame of the scene into `gl`, with its random draws in order: 0 or 1 for the pulse; on a first frame the reseed and 30 for the
 // route; one per branch of the tree (3000); then 3.
-void drawTreeScene(TreeSceneState& state, float localTime, bool firstFrame);
+void drawTreeScene(DrawingContext& gl, TreeSceneState& state, float localTime, bool firstFrame);
 
 }  // namespace qelo

@@ -10,6 +10,8 @@
 
 namespace qelo {
 
+class DrawingContext;
+
 class Mesh {
 public:
     Mesh() = default;
@@ -42,7 +44,7 @@ public:
     // rotation.x, .y, .z degrees about x, then y, then z, with every vertex
     // alpha times alphaScale. Sets no other GL state. Triangles naming a
     // vertex outside the array are skipped.
-    void draw(const Vec3& position, const Vec3& rotation, float alphaScale) const;
+    void draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, float alphaScale) const;
 
     int vertexCount() const { return vertexTotal; }
     int triangleCount() const { return triangleTotal; }

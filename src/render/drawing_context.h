@@ -80,6 +80,12 @@ public:
 
     virtual void clear(ClearMask mask) = 0;
 
+    // Saves, then restores, the enables, the blend function, the current
+    // colour, normal and texture coordinate, the matrix mode and the bound
+    // texture (GL_ALL_ATTRIB_BITS; not the matrices). At least 16 deep.
+    virtual void pushAttributes() = 0;
+    virtual void popAttributes() = 0;
+
     // Textures of this context. createTexture makes an empty one with linear
     // filters and binds it. textureImage gives the bound texture a
     // width x height RGBA8 image (rows first to last = t from 0 up; width and

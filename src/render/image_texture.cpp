@@ -1,11 +1,10 @@
 #include "render/image_texture.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
+
+#include "render/current_drawing.h"
 
 namespace qelo {
 
@@ -13,14 +12,10 @@ namespace {
 
 constexpr std::size_t bytesPerTexel = 4;
 
-// Linear filters on the texture bound to GL_TEXTURE_2D now. Set after every
-// upload: the uploading context may not be the one that generated the name,
-// and there binding it made a fresh object with default parameters.
-void setLinearFilters()
-{
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
+// Linear filters on the texture bound now. Set after every upload: the
+// uploading context may not be the one that generated the name, and there
+// binding it made a fresh object with default parameters.
+void setLinearFilters(DrawingContext& drawing) { drawing.textureFilter(TextureFilter::linear, TextureFilter::linear); }
 
 std::size_t byteCount(std::int32_t width, std::int32_t height)
 {
@@ -31,23 +26,22 @@ std::size_t byteCount(std::int32_t width, std::int32_t height)
 
 ImageTexture::ImageTexture() : Texture(0, 0)
 {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glEnable(GL_TEXTURE_2D);
-    glGenTextures(1, &textureName);
-    glBindTexture(GL_TEXTURE_2D, textureName);
-    setLinearFilters();
-    glPopAttrib();
+    DrawingContext& drawing = currentDrawing();
+    drawing.pushAttributes();
+    drawing.enable(Capability::texture2D);
+    textureName = drawing.createTexture();  // bound, linear filters
+    drawing.popAttributes();
 }
 
 ImageTexture::~ImageTexture()
 {
     pixels.reset();
-    glDeleteTextures(1, &textureName);
+    currentDrawing().deleteTexture(textureName);
 }
 
 unsigned int ImageTexture::bind()
 {
-    glBindTexture(GL_TEXTURE_2D, textureName);
+    currentDrawing().bindTexture(textureName);
     return textureName;
 }
 
@@ -74,13 +68,13 @@ void ImageTexture::writePixels(const std::uint8_t* data, std::int32_t w, std::in
         std::memcpy(staging.data() + row * storageRowBytes, data + row * rowBytes, rowBytes);
     }
 
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, textureName);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, storageWidth, storageHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 staging.data());
-    setLinearFilters();
-    glPopAttrib();
+    DrawingContext& drawing = currentDrawing();
+    drawing.pushAttributes();
+    drawing.enable(Capability::texture2D);
+    drawing.bindTexture(textureName);
+    drawing.textureImage(storageWidth, storageHeight, staging.data());
+    setLinearFilters(drawing);
+    drawing.popAttributes();
 }
 
 std::uint8_t* ImageTexture::readPixels()
@@ -94,9 +88,10 @@ std::uint8_t* ImageTexture::readPixels()
     }
     std::vector<std::uint8_t> storage(byteCount(storageWidth, storageHeight));
 
-    glEnable(GL_TEXTURE_2D);
+    DrawingContext& drawing = currentDrawing();
+    drawing.enable(Capability::texture2D);
     bind();
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, storage.data());
+    drawing.readTextureImage(storage.data());
 
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerTexel;
     const std::size_t storageRowBytes = static_cast<std::size_t>(storageWidth) * bytesPerTexel;
@@ -117,11 +112,6 @@ void alphaFromLuminance(Texture& texture)
     texture.writePixels(picture, 0, 0);
 }
 
-std::int32_t largestTextureSize()
-{
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    return largest > 0 ? largest : std::numeric_limits<std::int32_t>::max();
-}
+std::int32_t largestTextureSize() { return currentDrawing().maxTextureSize(); }
 
 }  // namespace qelo

@@ -33,7 +33,7 @@ private:
 void alphaFromLuminance(Texture& texture);
 
 // The largest width and height of a texture the current context takes
-// (GL_MAX_TEXTURE_SIZE); the int32 maximum when the context reports none.
+// (GL_MAX_TEXTURE_SIZE under GL); the int32 maximum when GL reports none.
 std::int32_t largestTextureSize();
 
 }  // namespace qelo

@@ -1,12 +1,12 @@
 #include "render/render_target_bank.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstdlib>
 
 #include "render/layer_blend.h"
+#include "render/current_drawing.h"
 #include "shell/globals.h"
+#include "shell/renderer_kind.h"
 
 namespace qelo {
 
@@ -46,15 +46,17 @@ RenderTexture& RenderTargetBank::target(std::int32_t i)
 void RenderTargetBank::clearAll()
 {
     for (std::int32_t i = 0; i < count; ++i) targets[i]->clearOnNextUse();
-    mainWindow.makeCurrent();
+    makeWindowCurrent();
 }
 
 void RenderTargetBank::compositeAll()
 {
-    frameInMemory = composeInMemory;
+    // The software renderer has no window to draw on: its frame is always
+    // put together in memory.
+    frameInMemory = composeInMemory || activeRenderer == RendererKind::software;
     for (std::int32_t i = 0; i < count; ++i) {
         const RenderTexture& target = *targets[i];
-        if (target.blendSource != GL_SRC_ALPHA || target.blendDestination != GL_ONE_MINUS_SRC_ALPHA ||
+        if (target.blendSource != BlendFactor::sourceAlpha || target.blendDestination != BlendFactor::oneMinusSourceAlpha ||
             target.width != mainWindow.width || target.height != mainWindow.height)
             frameInMemory = false;
     }
@@ -64,11 +66,12 @@ void RenderTargetBank::compositeAll()
 const std::uint8_t* RenderTargetBank::readPicture(std::int32_t i)
 {
     RenderTexture& picture = target(i);
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, picture.textureName);
+    if (activeRenderer == RendererKind::software) return picture.readPixels();
+    DrawingContext& window = windowDrawing();
+    window.pushAttributes();
+    window.bindTexture(picture.textureName);
     const std::uint8_t* pixels = picture.readPixels();
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    window.popAttributes();
     return pixels;
 }
 
@@ -78,7 +81,7 @@ std::vector<LayerView> RenderTargetBank::readLayers()
     for (std::int32_t i = 0; i < count; ++i) {
         const RenderTexture& layer = *targets[i];
         // An undrawn target is transparent and changes no pixel.
-        if (layer.drawnSinceClear || layer.drawnInMemory) layers.push_back({readPicture(i), layer.opacity});
+        if (layer.drawnSinceClear) layers.push_back({readPicture(i), layer.opacity});
     }
     return layers;
 }

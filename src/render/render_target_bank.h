@@ -36,10 +36,11 @@ struct RenderTargetBank {
 
     std::int32_t count = 0;
     std::unique_ptr<std::unique_ptr<RenderTexture>[]> targets;
-    // Compositing in memory (capture, benchmark): compositeAll makes every
-    // state change but draws no quad, and composeFrame blends the pictures
-    // the way the window would. Only the standard blend is done in memory; a
-    // frame with another is composited over the window as usual.
+    // Compositing in memory (capture, benchmark; always with the software
+    // renderer): compositeAll makes every state change but draws no quad,
+    // and composeFrame blends the pictures the way the window would. Only
+    // the standard blend is done in memory; a GL frame with another is
+    // composited over the window as usual.
     bool composeInMemory = false;
     bool frameInMemory = false;  // the last compositeAll left its frame to composeFrame
     std::vector<std::uint8_t> composedFrame;

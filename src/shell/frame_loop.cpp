@@ -1,7 +1,6 @@
 #include "shell/frame_loop.h"
 
-#include <GL/gl.h>
-
+#include "render/current_drawing.h"
 #include "shell/frame_probe.h"
 #include "shell/globals.h"
 #include "timeline/startup.h"
@@ -17,7 +16,7 @@ void frameStep()
     renderTargets.target(1).opacity = 0.3f;
     sceneList.runAll();
     markFrame(FrameMark::Compositing);
-    mainWindow.makeCurrent();
+    makeWindowCurrent();
     renderTargets.compositeAll();
     markFrame(FrameMark::Composited);
     frameClock.restart();
@@ -45,7 +44,7 @@ bool runShow(const FrameHook& afterFrame, TargetFailure onFailure)
         // On the first pass start-up has left target 4's context current, so
         // this clears target 4, which clearAll clears again anyway. The
         // stencil, which nothing uses, is cleared with the depth for speed.
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        currentDrawing().clear(ClearMask::colourAndDepth);
         frameStep();
         if (afterFrame) afterFrame();
         mainWindow.pumpMessages();

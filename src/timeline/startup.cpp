@@ -1,12 +1,11 @@
 #include "timeline/startup.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 
 #include "assets/file_buffer.h"
 #include "assets/jpeg/decoder.h"
 #include "effects/effects.h"
+#include "render/current_drawing.h"
 #include "render/image_texture.h"
 #include "shell/globals.h"
 #include "shell/music.h"
@@ -40,7 +39,7 @@ void loadPicture(ImageTexture& texture, const char* path)
     }
     // alphaFromLuminance's read-back would have left texturing enabled with
     // this texture bound; the scenes inherit that state, so leave it too.
-    glEnable(GL_TEXTURE_2D);
+    currentDrawing().enable(Capability::texture2D);
     texture.bind();
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -20,7 +22,7 @@ using testing::drawsBetween;
 std::int64_t drawsOfBranch(float size, float time)
 {
     srand(31337);
-    drawBranch(size, time);
+    drawBranch(testing::scratchDrawing(), size, time);
     return drawsBetween(31337, randState());
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -73,45 +75,45 @@ protected:
 // takes its three values.
 TEST_F(DotGridDrawing, ZeroOffsetsGiveElevenDotsAndNegativeOnesTwelve)
 {
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 11 * 11);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 3 * 11 * 11);
     state.scroll = 0.05f;
     state.jitter = 3.33f;
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 12 * 12);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 3 * 12 * 12);
     state.scroll = 0.0f;
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 12 * 11);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 3 * 12 * 11);
 }
 
 TEST_F(DotGridDrawing, PacedTestsDrawBeforeTheDots)
 {
-    drawDotGrid(state, 0.0f, 0.0);
+    drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0);
     fakeMilliseconds += 100;
 
     // Jitter test keeps the jitter (one draw), second test fires (two draws),
     // then 121 dots.
     seedWhere([] { return rand() % 100 <= 50 && rand() % 100 > 75; });
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 1 + 2 + 3 * 121);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 1 + 2 + 3 * 121);
     EXPECT_EQ(state.jitter, 0.0f);
 
     // Not due again within the period: only the dots.
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 3 * 121);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 3 * 121);
 
     // Jitter fires with a value that moves the grid off zero (12 rows), second
     // test keeps quiet (one draw).
     fakeMilliseconds += 100;
     seedWhere([] { return rand() % 100 > 50 && rand() % 10000 == 1234 && rand() % 100 <= 75; });
-    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(state, 0.0f, 0.0); }), 2 + 1 + 3 * 12 * 11);
+    EXPECT_EQ(drawsMadeBy([&] { drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0); }), 2 + 1 + 3 * 12 * 11);
     EXPECT_FLOAT_EQ(state.jitter, 1.234f);
 }
 
 // Catching up is the paced test's; here only that both clocks use it.
 TEST_F(DotGridDrawing, IdleClocksFireOnEveryFrameAfterAPause)
 {
-    drawDotGrid(state, 0.0f, 0.0);
+    drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0);
     fakeMilliseconds += 5000;  // the pause from 50 s to 55 s
     for (int frame = 0; frame < 3; ++frame) {
         const float jitter = state.jitterClock->lastSample;
         const float second = state.secondClock->lastSample;
-        drawDotGrid(state, 0.0f, 0.0);
+        drawDotGrid(testing::scratchDrawing(), state, 0.0f, 0.0);
         EXPECT_NEAR(state.jitterClock->lastSample - jitter, 0.1f, 1e-5f) << frame;
         EXPECT_NEAR(state.secondClock->lastSample - second, 0.1f, 1e-5f) << frame;
     }

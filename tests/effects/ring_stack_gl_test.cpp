@@ -11,6 +11,7 @@
 #include "effects/effects.h"
 #include "effects/ring_stack.h"
 #include "gl/gl_fixture.h"
+#include "render/current_drawing.h"
 #include "shell/globals.h"
 
 namespace qelo::test {
@@ -48,9 +49,9 @@ bool lit(float x, float z)
 // side) or NaN against the radius: a filled disc stopping at the radius.
 TEST_F(RingFromAbove, WidthAtLeastTheRadiusGivesAFilledDisc)
 {
-    drawRing(Vec3(0.0f, 0.0f, 0.0f), 3.0f, 1.0f, 100, 0.0f);
-    drawRing(Vec3(3.0f, 0.0f, 0.0f), 1.0f, 1.0f, 100, 0.0f);
-    drawRing(Vec3(-3.0f, 0.0f, 1.0f), std::numeric_limits<float>::quiet_NaN(), 1.0f, 50, 0.0f);
+    drawRing(windowDrawing(), Vec3(0.0f, 0.0f, 0.0f), 3.0f, 1.0f, 100, 0.0f);
+    drawRing(windowDrawing(), Vec3(3.0f, 0.0f, 0.0f), 1.0f, 1.0f, 100, 0.0f);
+    drawRing(windowDrawing(), Vec3(-3.0f, 0.0f, 1.0f), std::numeric_limits<float>::quiet_NaN(), 1.0f, 50, 0.0f);
     // Reading hands the thread back to the window: draw everything first.
     EXPECT_TRUE(lit(0.0f, 0.0f));
     for (int k = 0; k < 8; ++k) {
@@ -65,7 +66,7 @@ TEST_F(RingFromAbove, WidthAtLeastTheRadiusGivesAFilledDisc)
 
 TEST_F(RingFromAbove, WidthBelowTheRadiusGivesABand)
 {
-    drawRing(Vec3(0.0f, 0.0f, 0.0f), 1.5f, 2.0f, 100, 0.0f);
+    drawRing(windowDrawing(), Vec3(0.0f, 0.0f, 0.0f), 1.5f, 2.0f, 100, 0.0f);
     EXPECT_FALSE(lit(0.0f, 0.0f));
     EXPECT_FALSE(lit(0.4f, 0.0f));
     EXPECT_TRUE(lit(1.25f, 0.0f));
@@ -78,7 +79,7 @@ TEST_F(RingFromAbove, FlareMovesEachTrailingEdgeOutward)
 {
     // Four segments of a band 0.5 wide at radius 2, trailing edges 1 further out:
     // the first segment runs from angle 0 (+z) to 90 degrees (+x).
-    drawRing(Vec3(0.0f, 0.0f, 0.0f), 0.5f, 2.0f, 4, 1.0f);
+    drawRing(windowDrawing(), Vec3(0.0f, 0.0f, 0.0f), 0.5f, 2.0f, 4, 1.0f);
     EXPECT_TRUE(lit(0.0f, 1.9f));   // leading edge at +z, radius 1.5 to 2
     EXPECT_FALSE(lit(0.0f, 2.3f));
     EXPECT_TRUE(lit(2.7f, 0.05f));  // trailing edge near +x, radius 2.5 to 3
@@ -87,7 +88,7 @@ TEST_F(RingFromAbove, FlareMovesEachTrailingEdgeOutward)
 TEST_F(RingFromAbove, NoSegmentsDrawNothingButStillDisableCulling)
 {
     glEnable(GL_CULL_FACE);
-    drawRing(Vec3(0.0f, 0.0f, 0.0f), 0.5f, 2.0f, 0, 0.0f);
+    drawRing(windowDrawing(), Vec3(0.0f, 0.0f, 0.0f), 0.5f, 2.0f, 0, 0.0f);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_FALSE(lit(0.0f, 1.9f));
@@ -116,54 +117,6 @@ TEST_F(RingFromAbove, UnscheduledModesLeaveTheTargetAlone)
     int drawn = 0;
     for (std::size_t i = 3; i < pixels.size(); i += 4) drawn += pixels[i] != 0;
     EXPECT_EQ(drawn, 0);
-}
-
-// The driver's picture of a stack against the one drawn in memory.
-int differencesFromMemory(const RingStackView& view, std::vector<std::uint8_t>& picture)
-{
-    renderTargets.target(2).makeCurrent();
-    drawRingStack(view);
-    const std::vector<std::uint8_t> driver = targetPixels(2);
-    drawRingStackInMemory(view, {picture.data(), 1024, 768});
-    int differing = 0;
-    for (std::size_t p = 0; p < picture.size(); p += 4)
-        if (std::memcmp(&picture[p], &driver[p], 4) != 0) ++differing;
-    return differing;
-}
-
-TEST_F(RingFromAbove, InMemoryTheStackHasTheDriversPixels)
-{
-    // Every mode over times that put the eye inside the stack, rings beyond
-    // the near plane and pieces seen edge on; a second stack over the first
-    // in the same picture, as at a change of mode.
-    std::vector<std::uint8_t> picture(1024u * 768u * 4u, 0);
-    for (const auto& [time, mode] : {std::pair{0.0f, 0}, {3.7f, 0}, {11.2f, 0}, {15.0f, 2}, {21.9f, 2}, {42.4f, 2}, {5.5f, 1}}) {
-        renderTargets.target(2).makeCurrent();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        std::fill(picture.begin(), picture.end(), 0);
-        const RingStackView view = ringStackView(time, mode);
-        EXPECT_EQ(differencesFromMemory(view, picture), 0) << time << " mode " << mode;
-        EXPECT_EQ(differencesFromMemory(ringStackView(time + 0.3f, mode == 0 ? 2 : 0), picture), 0) << time << " over";
-        EXPECT_NE(picture, std::vector<std::uint8_t>(picture.size(), 0)) << time;
-    }
-}
-
-TEST_F(RingFromAbove, AddedPiecesBlendAsTheDriverBlends)
-{
-    // Colours blended over themselves as often as the stack's layers
-    // overlap, with alphas and channels over the blend's rounding cases,
-    // negative ones (clamped) included.
-    std::vector<std::uint8_t> picture(1024u * 768u * 4u, 0);
-    for (const float alpha : {0.2f, 0.07f, 0.5f, 0.93f, 0.0f, -0.1f}) {
-        RingStackView view = ringStackView(1.0f, 0);
-        view.alpha = alpha;
-        view.red = 0.81f;
-        view.blue = alpha < 0.3f ? -0.2f : 0.33f;
-        renderTargets.target(2).makeCurrent();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        std::fill(picture.begin(), picture.end(), 0);
-        EXPECT_EQ(differencesFromMemory(view, picture), 0) << alpha;
-    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -100,8 +102,8 @@ TEST(RingStack, NeverTouchesTheGenerator)
     // No GL context is current here, so only the generator can be observed.
     srand(77);
     for (const std::int32_t mode : {0, 1, 2, 5}) {
-        for (const float t : {0.0f, 1.5f, 14.9f}) drawRingStack(ringStackView(t, mode));
-        drawRing(Vec3(0.0f, 0.0f, 0.0f), 2.0f, 1.5f, 7, 3.0f);
+        for (const float t : {0.0f, 1.5f, 14.9f}) drawRingStack(testing::scratchDrawing(), ringStackView(t, mode));
+        drawRing(testing::scratchDrawing(), Vec3(0.0f, 0.0f, 0.0f), 2.0f, 1.5f, 7, 3.0f);
     }
     EXPECT_EQ(randState(), 77u);
 }

@@ -88,24 +88,5 @@ RippleFrame rippleFrame(bool inMemory, Vec3 camera, float depthScale, float loca
     return frame;
 }
 
-TEST_F(RipplePicture, InMemoryTheRipplesHaveTheDriversPixelsAndLeaveTheSameView)
-{
-    // Cameras near and far, zoomed in and out; rings through the eye's plane.
-    const struct {
-        Vec3 camera;
-        float depthScale;
-        float time;
-    } frames[] = {{{-14.0f, -20.0f, -14.0f}, 5.0f, 1.8f}, {{3.0f, 17.5f, -14.0f}, 0.25f, 4.4f}, {{-9.0f, 0.5f, -14.0f}, 2.2f, 8.9f}};
-    for (const auto& f : frames) {
-        const RippleFrame gl = rippleFrame(false, f.camera, f.depthScale, f.time);
-        const RippleFrame memory = rippleFrame(true, f.camera, f.depthScale, f.time);
-        EXPECT_TRUE(renderTargets.target(3).drawnInMemory);
-        int differing = 0;
-        for (std::size_t p = 0; p < gl.pixels.size(); ++p) differing += gl.pixels[p] != memory.pixels[p];
-        EXPECT_EQ(differing, 0) << f.time;
-        EXPECT_EQ(gl.view, memory.view) << f.time;
-    }
-}
-
 }  // namespace
 }  // namespace qelo::test

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include "draw_count.h"
 #include "shell/fake_counter.h"
 #include "shell/random.h"
@@ -60,10 +62,10 @@ TEST_F(RippleCamera, JumpTestDrawsOneOrFour)
 
 TEST_F(RippleCamera, DrawingDrawsOnlyForTheJump)
 {
-    drawRipplePlanes(state, 0.0f);
+    drawRipplePlanes(testing::scratchDrawing(), state, 0.0f);
     fakeMilliseconds += 100;
     seedWhere([] { return rand() % 100 > 60; });
-    EXPECT_EQ(drawsMadeBy([&] { drawRipplePlanes(state, 3.0f); }), 4);
+    EXPECT_EQ(drawsMadeBy([&] { drawRipplePlanes(testing::scratchDrawing(), state, 3.0f); }), 4);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include "effects/generator_steps.h"
 #include "shell/fake_counter.h"
 #include "shell/random.h"
@@ -27,7 +29,7 @@ protected:
     std::int64_t frameDraws(std::uint32_t seed, bool firstFrame, float localTime = 1.0f)
     {
         srand(seed);
-        drawSquareSwarm(state, localTime, firstFrame);
+        drawSquareSwarm(testing::scratchDrawing(), state, localTime, firstFrame);
         return drawsBetween(seed, randState());
     }
 
@@ -59,7 +61,7 @@ TEST_F(SquareSwarm, ReshapingWithTheFirstSeedGivesTheKnownControlPoints)
 TEST_F(SquareSwarm, FirstCallReshapesFromTheSeedWithoutTestDraws)
 {
     srand(777);
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
     // Both clocks were just made: no test draws, only the 90 after the reseed.
     EXPECT_EQ(randState(), stateAfter(38383, 90));
     EXPECT_EQ(state.swarmSeed, 38384);
@@ -76,7 +78,7 @@ TEST_F(SquareSwarm, FirstCallReshapesFromTheSeedWithoutTestDraws)
 
 TEST_F(SquareSwarm, TiltTestDrawsOnceOrTwiceEveryFiftyMilliseconds)
 {
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
 
     wait(51);
     const std::uint32_t keep = seedWithNextRemainder(50);
@@ -96,7 +98,7 @@ TEST_F(SquareSwarm, TiltTestDrawsOnceOrTwiceEveryFiftyMilliseconds)
 
 TEST_F(SquareSwarm, ReshapeTestAboveSeventyReseedsWithTheNextSeed)
 {
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
     ASSERT_EQ(state.swarmSeed, 38384);
 
     // 401 ms: both tests are due (400 ms is still short of the single-precision 0.4).
@@ -110,7 +112,7 @@ TEST_F(SquareSwarm, ReshapeTestAboveSeventyReseedsWithTheNextSeed)
     wait(401);
     const std::uint32_t yes = seedWithNextRemainder(71);
     srand(yes);
-    drawSquareSwarm(state, 1.0f, false);
+    drawSquareSwarm(testing::scratchDrawing(), state, 1.0f, false);
     EXPECT_EQ(state.swarmSeed, 38385);
     // The generator continues from the reseed: 90 draws, then the tilt test.
     const std::uint32_t afterReshape = stateAfter(38384, 90);
@@ -120,12 +122,12 @@ TEST_F(SquareSwarm, ReshapeTestAboveSeventyReseedsWithTheNextSeed)
 
 TEST_F(SquareSwarm, EveryFirstFrameReshapesAfterItsTestDraw)
 {
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
     wait(401);
     // A test that says no is overridden by the first frame, but its draw stays.
     const std::uint32_t no = seedWithNextRemainder(3);
     srand(no);
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
     EXPECT_EQ(state.swarmSeed, 38385);
     const std::uint32_t afterReshape = stateAfter(38384, 90);
     EXPECT_EQ(drawsBetween(afterReshape, randState(), 10), nextValue(afterReshape) % 100 > 50 ? 2 : 1);
@@ -133,12 +135,12 @@ TEST_F(SquareSwarm, EveryFirstFrameReshapesAfterItsTestDraw)
 
 TEST_F(SquareSwarm, ClocksBehindAfterAnInactiveStretchCatchUpOnePeriodPerCall)
 {
-    drawSquareSwarm(state, 0.0f, true);
+    drawSquareSwarm(testing::scratchDrawing(), state, 0.0f, true);
     wait(1010);  // the tilt test is due 20 times, the reshape test twice
     for (int call = 0; call < 3; ++call) {
         const float tilt = state.tiltClock->lastSample;
         const float reshape = state.reshapeClock->lastSample;
-        drawSquareSwarm(state, 1.0f, false);
+        drawSquareSwarm(testing::scratchDrawing(), state, 1.0f, false);
         EXPECT_NEAR(state.tiltClock->lastSample - tilt, 0.05f, 1e-5f) << call;
         EXPECT_NEAR(state.reshapeClock->lastSample - reshape, call < 2 ? 0.4f : 0.0f, 1e-4f) << call;
     }

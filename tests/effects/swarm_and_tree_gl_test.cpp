@@ -126,36 +126,6 @@ int differing(const Pixels& a, const Pixels& b)
     return n;
 }
 
-TEST_F(SwarmAndTree, InMemoryTheSwarmHasTheDriversPixelsAndDrawsTheSame)
-{
-    // Curves from several seeds, tilts about every kind of axis (0 gives a
-    // pure z axis); squares run off every edge and behind the eye.
-    for (const auto& [seed, tilt, time] : {std::tuple{38383, 1.0f, 0.0f}, {38390, 0.0f, 2.7f}, {40001, 0.37f, 11.3f},
-                                           {38384, 0.91f, 29.9f}, {12, -0.5f, 6.1f}}) {
-        std::uint32_t afterGl = 0;
-        std::uint32_t afterMemory = 0;
-        const Pixels gl = swarmFrame(false, seed, tilt, time, afterGl);
-        const Pixels memory = swarmFrame(true, seed, tilt, time, afterMemory);
-        EXPECT_TRUE(renderTargets.target(3).drawnInMemory);
-        EXPECT_EQ(differing(gl, memory), 0) << time;
-        EXPECT_EQ(afterMemory, afterGl) << time;
-    }
-    EXPECT_FALSE(enabledInTarget3(GL_BLEND));  // the state is set all the same
-}
-
-TEST_F(SwarmAndTree, TheSwarmDrawsThroughGlWhenTheStateItInheritsIsNotPlain)
-{
-    renderTargets.target(3).makeCurrent();
-    glEnable(GL_CULL_FACE);  // left by someone: squares facing away vanish
-    std::uint32_t after = 0;
-    const Pixels memory = swarmFrame(true, 38383, 1.0f, 4.0f, after);
-    EXPECT_FALSE(renderTargets.target(3).drawnInMemory);
-    const Pixels gl = swarmFrame(false, 38383, 1.0f, 4.0f, after);
-    EXPECT_EQ(differing(gl, memory), 0);
-    renderTargets.target(3).makeCurrent();
-    glDisable(GL_CULL_FACE);
-}
-
 // Tree frames through GL or in memory (the ground and the tree; GL's sprites
 // over them), after a swarm frame as in the show; the generator's state
 // after each in `after`. `leave`, if given, changes target 3's state after
@@ -183,38 +153,6 @@ std::vector<Pixels> treeFrames(bool inMemory, std::vector<std::uint32_t>& after,
     }
     renderTargets.composeInMemory = false;
     return frames;
-}
-
-TEST_F(SwarmAndTree, InMemoryTheTreeSceneHasTheDriversPixelsAndDrawsTheSame)
-{
-    // The first frame draws unblended (the swarm left blending off), the
-    // later ones blended; branches cross the ground and each other.
-    std::vector<std::uint32_t> afterGl;
-    std::vector<std::uint32_t> afterMemory;
-    const std::vector<Pixels> gl = treeFrames(false, afterGl);
-    const std::vector<Pixels> memory = treeFrames(true, afterMemory);
-    ASSERT_EQ(gl.size(), memory.size());
-    for (std::size_t i = 0; i < gl.size(); ++i) EXPECT_EQ(differing(gl[i], memory[i]), 0) << "frame " << i;
-    EXPECT_EQ(afterMemory, afterGl);
-    EXPECT_TRUE(enabledInTarget3(GL_BLEND));
-    EXPECT_FALSE(enabledInTarget3(GL_DEPTH_TEST));
-}
-
-TEST_F(SwarmAndTree, TheTreeDrawsThroughGlWhenTheStateItMeetsIsNotPlain)
-{
-    std::vector<std::uint32_t> plain;
-    const std::vector<Pixels> unmasked = treeFrames(false, plain);
-    // Left by someone: alpha is kept.
-    const auto maskAlpha = [] { glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE); };
-    std::vector<std::uint32_t> afterGl;
-    std::vector<std::uint32_t> afterMemory;
-    const std::vector<Pixels> gl = treeFrames(false, afterGl, maskAlpha);
-    const std::vector<Pixels> memory = treeFrames(true, afterMemory, maskAlpha);
-    EXPECT_NE(differing(unmasked.back(), gl.back()), 0);
-    EXPECT_EQ(differing(gl.back(), memory.back()), 0);
-    EXPECT_EQ(afterMemory, afterGl);
-    renderTargets.target(3).makeCurrent();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "effects/effects.h"
 #include "effects/tile_wall.h"
 #include "gl/gl_fixture.h"
+#include "render/current_drawing.h"
 #include "render/image_texture.h"
 #include "shell/fake_counter.h"
 #include "shell/globals.h"
@@ -40,7 +41,7 @@ Rgba at(float x, float y)
 TEST_F(TileWallPicture, AtTimeZeroTwelveSquaresCoverTheStatedPlaces)
 {
     TileWallState state;
-    drawTileWall(state, 0.0f, tiles);
+    drawTileWall(windowDrawing(), state, 0.0f, tiles);
     const Rgba opaqueWhite{255, 255, 255, 255};
     const Rgba clear{0, 0, 0, 0};
     int covered = 0;
@@ -71,14 +72,14 @@ TEST_F(TileWallPicture, TheBlockWrapsBackToPointThreeAfterEachPitch)
     // Just before the wrap (x = 0.11 at t = 0.11 / 0.3): left edge at 0.41,
     // the sixth column up to 1.06.
     TileWallState state;
-    drawTileWall(state, 0.11f / 0.3f - 1e-4f, tiles);
+    drawTileWall(windowDrawing(), state, 0.11f / 0.3f - 1e-4f, tiles);
     EXPECT_TRUE(near(at(0.40f, 0.35f), {0, 0, 0, 0}));
     EXPECT_TRUE(near(at(0.42f, 0.35f), {255, 255, 255, 255}));
     EXPECT_TRUE(near(at(0.999f, 0.35f), {255, 255, 255, 255}));
     // Three pitches and a bit travelled: the phase is 0.005 again.
     renderTargets.target(4).makeCurrent();  // reading handed the thread to the window
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawTileWall(state, (3.0f * 0.11f + 0.005f) / 0.3f, tiles);
+    drawTileWall(windowDrawing(), state, (3.0f * 0.11f + 0.005f) / 0.3f, tiles);
     EXPECT_TRUE(near(at(0.302f, 0.35f), {0, 0, 0, 0}));
     EXPECT_TRUE(near(at(0.308f, 0.35f), {255, 255, 255, 255}));
     EXPECT_TRUE(near(at(0.402f, 0.35f), {255, 255, 255, 255}));
@@ -88,7 +89,7 @@ TEST_F(TileWallPicture, TheBlockWrapsBackToPointThreeAfterEachPitch)
 TEST_F(TileWallPicture, LeavesBlendingAndTexturingOffWithTheTileBound)
 {
     TileWallState state;
-    drawTileWall(state, 3.0f, tiles);
+    drawTileWall(windowDrawing(), state, 3.0f, tiles);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(boundTexture(), tiles[state.tileChoice].textureName);

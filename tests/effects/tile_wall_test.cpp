@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include "draw_count.h"
 #include "shell/fake_counter.h"
 #include "shell/random.h"
@@ -85,10 +87,10 @@ TEST_F(TileWallPacing, DrawingMakesTheSamePacedDrawsWithoutAContext)
 {
     // With no GL context current the GL calls do nothing; the generator
     // still sees the tile test first, then the spread test.
-    drawTileWall(state, 0.0f, nullptr);
+    drawTileWall(testing::scratchDrawing(), state, 0.0f, nullptr);
     fakeMilliseconds += 200;
     seedWhere([] { return rand() % 100 > 50 && (rand(), rand() % 100 > 50); });
-    EXPECT_EQ(drawsMadeBy([&] { drawTileWall(state, 1.0f, nullptr); }), 4);
+    EXPECT_EQ(drawsMadeBy([&] { drawTileWall(testing::scratchDrawing(), state, 1.0f, nullptr); }), 4);
 }
 
 }  // namespace

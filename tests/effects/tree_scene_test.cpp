@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/scratch_drawing.h"
+
 #include "effects/generator_steps.h"
 #include "shell/fake_counter.h"
 #include "shell/random.h"
@@ -23,7 +25,7 @@ protected:
     std::int64_t frameDraws(std::uint32_t seed, bool firstFrame, float localTime)
     {
         srand(seed);
-        drawTreeScene(state, localTime, firstFrame);
+        drawTreeScene(testing::scratchDrawing(), state, localTime, firstFrame);
         return drawsBetween(seed, randState());
     }
 
@@ -52,7 +54,7 @@ TEST_F(TreeScene, RouteFromTheFixedSeedGivesTheKnownControlPoints)
 TEST_F(TreeScene, FirstFrameDrawsTheRouteThenOnePerBranchThenThree)
 {
     srand(4321);
-    drawTreeScene(state, 0.0f, true);
+    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
     // The pulse clock was just made: no pulse draw. Then the reseeded route,
     // the 3000 branches and the three unused draws.
     EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
@@ -64,7 +66,7 @@ TEST_F(TreeScene, FirstFrameDrawsTheRouteThenOnePerBranchThenThree)
 
 TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
 {
-    drawTreeScene(state, 0.0f, true);
+    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
     const Vec3 routeStart = state.cameraPath->points()[0];
 
     EXPECT_EQ(frameDraws(77, false, 0.1f), 3000 + 3);
@@ -81,7 +83,7 @@ TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
 
 TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
 {
-    drawTreeScene(state, 0.0f, true);
+    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
     wait(1600);  // three periods and a bit
     EXPECT_EQ(frameDraws(1, false, 1.6f), 1 + 3003);
     EXPECT_EQ(frameDraws(2, false, 1.6f), 1 + 3003);
@@ -91,11 +93,11 @@ TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
 
 TEST_F(TreeScene, AnotherFirstFrameChoosesTheSameRouteAgain)
 {
-    drawTreeScene(state, 0.0f, true);
+    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
     const Vec3 first = state.cameraPath->points()[7];
     wait(600);
     srand(9);
-    drawTreeScene(state, 0.0f, true);
+    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
     // Pulse draw first, then the reseed: the rest follows from 23332 alone.
     EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
     EXPECT_EQ(state.cameraPath->points()[7].x, first.x);

@@ -10,6 +10,7 @@
 
 #include "geometry/mesh.h"
 #include "gl/gl_fixture.h"
+#include "render/current_drawing.h"
 
 namespace qelo::test {
 namespace {
@@ -28,7 +29,7 @@ std::vector<std::array<FedBackVertex, 3>> trianglesDrawn(const Mesh& mesh, float
     std::vector<GLfloat> buffer(4096);
     glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
     glRenderMode(GL_FEEDBACK);
-    mesh.draw(Vec3(0, 0, 0), Vec3(0, 0, 0), alphaScale);
+    mesh.draw(windowDrawing(), Vec3(0, 0, 0), Vec3(0, 0, 0), alphaScale);
     const GLint used = glRenderMode(GL_RENDER);
 
     // Per polygon: the token, the vertex count, then x, y, z, r, g, b, a a vertex.

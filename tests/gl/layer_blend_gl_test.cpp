@@ -168,8 +168,8 @@ TEST_F(LayerBlendGlTest, ComposingInMemoryLeavesTheWindowAloneUnlessABlendIsNotS
 
     // Additive for one frame: that frame is the window's.
     RenderTexture& additive = renderTargets.target(2);
-    additive.blendSource = GL_ONE;
-    additive.blendDestination = GL_ONE;
+    additive.blendSource = BlendFactor::one;
+    additive.blendDestination = BlendFactor::one;
     nextFrame();
     const Bytes window = windowComposite();
     nextFrame();
@@ -179,57 +179,11 @@ TEST_F(LayerBlendGlTest, ComposingInMemoryLeavesTheWindowAloneUnlessABlendIsNotS
     EXPECT_FALSE(renderTargets.frameInMemory);
     EXPECT_EQ(windowPixels(), window);
 
-    additive.blendSource = GL_SRC_ALPHA;
-    additive.blendDestination = GL_ONE_MINUS_SRC_ALPHA;
+    additive.blendSource = BlendFactor::sourceAlpha;
+    additive.blendDestination = BlendFactor::oneMinusSourceAlpha;
     nextFrame();
     renderTargets.compositeAll();
     EXPECT_TRUE(renderTargets.frameInMemory);
-}
-
-// A target drawn in memory stands for its picture in either compositing:
-// the frame in memory, and the window's when a blend is not standard.
-TEST_F(LayerBlendGlTest, APictureDrawnInMemoryIsTheTargetsInBothCompositings)
-{
-    renderTargets.clearAll();
-    const Bytes gradient = picture([](int x, int row, std::uint8_t* p) {
-        p[0] = static_cast<std::uint8_t>(x);
-        p[1] = static_cast<std::uint8_t>(row);
-        p[2] = 40;
-        p[3] = static_cast<std::uint8_t>(x + row);
-    });
-    fillPicture(2, gradient);
-    mainWindow.makeCurrent();
-    const Bytes window = windowComposite();
-
-    renderTargets.clearAll();
-    RenderTexture& target = renderTargets.target(2);
-    const PictureView memory = target.drawInMemory();
-    EXPECT_EQ(Bytes(memory.rgba, memory.rgba + gradient.size()), Bytes(gradient.size(), 0));  // cleared
-    std::copy(gradient.begin(), gradient.end(), memory.rgba);
-    mainWindow.makeCurrent();
-    renderTargets.composeInMemory = true;
-    renderTargets.compositeAll();
-    ASSERT_TRUE(renderTargets.frameInMemory);
-    expectWindowEquals(renderTargets.composeFrame(), window, "in memory");
-
-    target.blendSource = GL_ONE;  // this frame falls back to the window
-    clearWindow();
-    renderTargets.compositeAll();
-    EXPECT_FALSE(renderTargets.frameInMemory);
-    target.blendSource = GL_SRC_ALPHA;
-    renderTargets.composeInMemory = false;
-    clearWindow();
-    renderTargets.compositeAll();
-    EXPECT_EQ(windowPixels(), window);
-
-    // The next frame draws elsewhere: a writer one frame behind still reads
-    // this frame's picture.
-    const std::uint8_t* read = target.readPixels();
-    renderTargets.clearAll();  // until drawn again, neither way shows it
-    EXPECT_FALSE(target.drawnInMemory);
-    const PictureView next = target.drawInMemory();
-    std::fill(next.rgba, next.rgba + gradient.size(), 9);
-    EXPECT_EQ(Bytes(read, read + gradient.size()), gradient);
 }
 
 // One-texel-per-pixel compositing samples nearest; the texture must be

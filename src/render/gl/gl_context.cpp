@@ -88,6 +88,9 @@ void GlContext::clear(ClearMask mask)
     glClear(bits);
 }
 
+void GlContext::pushAttributes() { glPushAttrib(GL_ALL_ATTRIB_BITS); }
+void GlContext::popAttributes() { glPopAttrib(); }
+
 TextureId GlContext::createTexture()
 {
     GLuint name = 0;

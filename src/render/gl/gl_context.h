@@ -36,6 +36,8 @@ public:
     void end() override;
 
     void clear(ClearMask mask) override;
+    void pushAttributes() override;
+    void popAttributes() override;
 
     TextureId createTexture() override;
     void bindTexture(TextureId texture) override;

@@ -318,4 +318,28 @@ void SoftwareContext::deleteTexture(TextureId texture)
     if (bound_ == texture) bound_ = 0;
 }
 
+void SoftwareContext::pushAttributes()
+{
+    if (attributeStack_.size() >= stackDepth) return misuse("push of a full attribute stack");
+    attributeStack_.push_back({mode_, depthTest_, blend_, texture2D_, cullFace_, source_, destination_, colour_, normal_,
+                               texCoord_, bound_});
+}
+
+void SoftwareContext::popAttributes()
+{
+    if (attributeStack_.empty()) return misuse("pop of an empty attribute stack");
+    const Attributes& saved = attributeStack_.back();
+    mode_ = saved.mode;
+    setCapability(Capability::depthTest, saved.depthTest);
+    setCapability(Capability::blend, saved.blend);
+    setCapability(Capability::texture2D, saved.texture2D);
+    setCapability(Capability::cullFace, saved.cullFace);
+    blendFunction(saved.source, saved.destination);
+    colour_ = saved.colour;
+    normal_ = saved.normal;
+    texCoord_ = saved.texCoord;
+    bindTexture(saved.bound);
+    attributeStack_.pop_back();
+}
+
 }  // namespace qelo::software

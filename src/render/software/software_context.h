@@ -90,6 +90,8 @@ public:
     void end() override;
 
     void clear(ClearMask mask) override;
+    void pushAttributes() override;
+    void popAttributes() override;
 
     TextureId createTexture() override;
     void bindTexture(TextureId texture) override;
@@ -139,6 +141,17 @@ private:
     TextureStore textures_;
     TextureId bound_ = 0;
 
+    // What pushAttributes saves.
+    struct Attributes {
+        MatrixMode mode;
+        bool depthTest, blend, texture2D, cullFace;
+        BlendFactor source, destination;
+        std::array<float, 4> colour;
+        std::array<float, 3> normal;
+        std::array<float, 2> texCoord;
+        TextureId bound;
+    };
+    std::vector<Attributes> attributeStack_;
     std::vector<const char*> said_;
 };
 
