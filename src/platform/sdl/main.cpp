@@ -18,6 +18,7 @@
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/globals.h"
+#include "shell/renderer_choice.h"
 #include "shell/renderer_kind.h"
 
 namespace {
@@ -233,6 +234,9 @@ int main(int argc, char* argv[])
 
     sdl::windowOptions.screen = screenChoice(options.screen);
     sdl::windowOptions.headless = offscreen;
+    // Once, before the window: the render code reads it from here on.
+    std::string glRendererName;  // GL's own name, when live automatic play asked it
+    activeRenderer = chooseRenderer(options.renderer, offscreen, glRendererName);
     if (options.benchmark) return runBenchmark(options);
     if (capture) return runCapture(options, captureOutput);
     return runLive(options);
