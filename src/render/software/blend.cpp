@@ -10,9 +10,9 @@ namespace {
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 // Eight pixels at a time of blendConstantSpan where the processor has
-// AVX2 (the rest of the program keeps the x86-64 baseline); returns how many
-// pixels it did.
-__attribute__((target("avx2"))) std::int32_t blendConstantEights(std::uint8_t* pixel, std::int32_t count,
+// AVX2 (the rest of the program keeps the x86-64 baseline), the last group
+// masked: short spans too take one pass.
+__attribute__((target("avx2"))) void blendConstantEights(std::uint8_t* pixel, std::int32_t count,
                                                                   const std::uint32_t term[4], std::uint32_t fd)
 {
     const __m256i zero = _mm256_setzero_si256();
@@ -22,10 +22,14 @@ __attribute__((target("avx2"))) std::int32_t blendConstantEights(std::uint8_t* p
         short(term[0]), short(term[1]), short(term[2]), short(term[3]), short(term[0]), short(term[1]),
         short(term[2]), short(term[3]), short(term[0]), short(term[1]), short(term[2]), short(term[3]),
         short(term[0]), short(term[1]), short(term[2]), short(term[3]));
-    std::int32_t n = 0;
-    for (; n + 8 <= count; n += 8) {
+    const __m256i laneNumbers = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (std::int32_t n = 0; n < count; n += 8) {
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - n), laneNumbers);
+        auto* target = reinterpret_cast<int*>(pixel + 4 * n);
         // Unpacking and packing work within 128-bit halves, so the pixels keep their places.
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + 4 * n));
+        const bool whole = count - n >= 8;  // masked moves are slow on some processors: only for the last group
+        const __m256i d = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target))
+                                : _mm256_maskload_epi32(target, inSpan);
         __m256i sums[2];
         for (int half16 = 0; half16 < 2; ++half16) {
             const __m256i destination = half16 ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
@@ -35,9 +39,10 @@ __attribute__((target("avx2"))) std::int32_t blendConstantEights(std::uint8_t* p
             sums[half16] = _mm256_add_epi16(product, terms);
         }
         const __m256i low = sums[0], high = sums[1];
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + 4 * n), _mm256_packus_epi16(low, high));
+        const __m256i result = _mm256_packus_epi16(low, high);
+        if (whole) _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), result);
+        else _mm256_maskstore_epi32(target, inSpan, result);
     }
-    return n;
 }
 
 const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
@@ -55,7 +60,7 @@ void blendConstantSpan(std::uint8_t* pixel, std::int32_t count, const std::uint8
     for (int c = 0; c < 4; ++c) term[c] = multiplyBytes(source[c], fs);
     std::int32_t n = 0;
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2) n = blendConstantEights(pixel, count, term, fd);
+    if (processorHasAvx2) return blendConstantEights(pixel, count, term, fd);
 #endif
 #if defined(__SSE2__)
     // Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and

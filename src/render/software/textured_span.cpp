@@ -110,7 +110,8 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
             source[c] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(colour[c], texel[c]), half));
         __m256i result;
         if (span.blend) {
-            const __m256i destination = _mm256_maskload_epi32(target, inSpan);
+            const __m256i destination = count - n >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target))
+                                                       : _mm256_maskload_epi32(target, inSpan);
             const __m256i fs = factorOf(sourceLine, source[3]), fd = factorOf(destinationLine, source[3]);
             result = _mm256_setzero_si256();
             for (int c = 0; c < 4; ++c) {
@@ -123,7 +124,9 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
             result = source[0];
             for (int c = 1; c < 4; ++c) result = _mm256_or_si256(result, _mm256_slli_epi32(source[c], 8 * c));
         }
-        _mm256_maskstore_epi32(target, inSpan, result);
+        // Masked moves are slow on some processors: only for the last group.
+        if (count - n >= 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), result);
+        else _mm256_maskstore_epi32(target, inSpan, result);
     }
     return count;
 }
