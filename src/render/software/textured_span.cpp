@@ -26,26 +26,59 @@ __attribute__((target("avx2"))) inline __m256 wrappedTexels(__m256 coordinate, f
 // Channel c (0 red to 3 alpha) of eight RGBA8 pixels, as float.
 __attribute__((target("avx2"))) inline __m256 channel(__m256i pixels, int c)
 {
-    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(pixels, 8 * c), _mm256_set1_epi32(0xff)));
+    const char b = static_cast<char>(c);
+    const __m256i pick = _mm256_setr_epi8(b, -1, -1, -1, char(b + 4), -1, -1, -1, char(b + 8), -1, -1, -1,
+                                          char(b + 12), -1, -1, -1, b, -1, -1, -1, char(b + 4), -1, -1, -1,
+                                          char(b + 8), -1, -1, -1, char(b + 12), -1, -1, -1);
+    return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(pixels, pick));
 }
 
-__attribute__((target("avx2"))) inline __m256i channelBytes(__m256i pixels, int c)
+// The texels at `index` (eight lanes) into `left` and those one further on
+// into `right`, with four 8-byte gathers' worth of loads instead of eight.
+__attribute__((target("avx2"))) inline void pairs(const int* texels, __m256i index, __m256i& left, __m256i& right)
 {
-    return _mm256_and_si256(_mm256_srli_epi32(pixels, 8 * c), _mm256_set1_epi32(0xff));
+    const auto* base = reinterpret_cast<const long long*>(texels);
+    const __m256 low = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_castsi256_si128(index), 4));
+    const __m256 high = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_extracti128_si256(index, 1), 4));
+    // Even and odd 32-bit halves come out as lanes 0 1 4 5 2 3 6 7; the permutation restores the order.
+    left = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, 0x88)), 0xD8);
+    right = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, 0xDD)), 0xD8);
 }
 
-// round(a * b / 255) of multiplyBytes, in 32-bit lanes.
-__attribute__((target("avx2"))) inline __m256i multiplyBytes8(__m256i a, __m256i b)
+// round(a * b / 255) in 16-bit lanes (multiplyBytes of blend.h).
+__attribute__((target("avx2"))) inline __m256i multiplyLanes(__m256i a, __m256i b)
 {
-    const __m256i t = _mm256_mullo_epi32(a, b);
-    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), _mm256_set1_epi32(128)),
-                             8);
+    const __m256i t = _mm256_mullo_epi16(a, b);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), _mm256_set1_epi16(128)), 8);
 }
 
-// A blend factor for eight source alphas.
-__attribute__((target("avx2"))) inline __m256i factorOf(FactorLine line, __m256i alpha)
+// A blend factor in 16-bit lanes from the alphas there.
+__attribute__((target("avx2"))) inline __m256i factorLanes(FactorLine line, __m256i alpha)
 {
-    return _mm256_add_epi32(_mm256_set1_epi32(line.base), _mm256_mullo_epi32(_mm256_set1_epi32(line.slope), alpha));
+    return _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(line.base)),
+                            _mm256_mullo_epi16(_mm256_set1_epi16(static_cast<short>(line.slope)), alpha));
+}
+
+// blendPixel of blend.h for eight pixels, in 16-bit lanes: products
+// t + (t >> 8) + 128 <= 65407 fit, and the pack saturates the sums at 255.
+__attribute__((target("avx2"))) inline __m256i blendEight(__m256i source, __m256i destination, FactorLine sourceLine,
+                                                          FactorLine destinationLine)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    // Each pixel's alpha in its four 16-bit channel lanes (-1 bytes read as zero).
+    const __m256i alphaLow = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1,  //
+                                              3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m256i alphaHigh = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1,  //
+                                               11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    __m256i sums[2];
+    for (int part = 0; part < 2; ++part) {  // pixels 0, 1, 4, 5 then 2, 3, 6, 7: packing puts them back
+        const __m256i s = part ? _mm256_unpackhi_epi8(source, zero) : _mm256_unpacklo_epi8(source, zero);
+        const __m256i d = part ? _mm256_unpackhi_epi8(destination, zero) : _mm256_unpacklo_epi8(destination, zero);
+        const __m256i alpha = _mm256_shuffle_epi8(source, part ? alphaHigh : alphaLow);
+        const __m256i fs = factorLanes(sourceLine, alpha), fd = factorLanes(destinationLine, alpha);
+        sums[part] = _mm256_add_epi16(multiplyLanes(s, fs), multiplyLanes(d, fd));
+    }
+    return _mm256_packus_epi16(sums[0], sums[1]);
 }
 
 __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan& span, std::uint8_t* pixel,
@@ -92,10 +125,18 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
             const __m256i i1 = _mm256_and_si256(_mm256_add_epi32(i0, oneInt), widthMask);
             const __m256i j1 = _mm256_and_si256(_mm256_add_epi32(j0, oneInt), heightMask);
             const __m256i row0 = _mm256_slli_epi32(j0, rowShift), row1 = _mm256_slli_epi32(j1, rowShift);
-            const __m256i t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i0), 4);
-            const __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i1), 4);
-            const __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i0), 4);
-            const __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i1), 4);
+            __m256i t00, t10, t01, t11;
+            const __m256i wraps = _mm256_cmpeq_epi32(i0, widthMask);
+            if (image.width >= 2 && _mm256_testz_si256(wraps, wraps)) {
+                // No lane wraps: texels i0 and i0 + 1 lie side by side, one 8-byte load each.
+                pairs(texels, _mm256_add_epi32(row0, i0), t00, t10);
+                pairs(texels, _mm256_add_epi32(row1, i0), t01, t11);
+            } else {
+                t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i0), 4);
+                t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, i1), 4);
+                t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i0), 4);
+                t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, i1), 4);
+            }
             for (int c = 0; c < 4; ++c) {
                 const __m256 v00 = channel(t00, c), v10 = channel(t10, c), v01 = channel(t01, c),
                              v11 = channel(t11, c);
@@ -108,21 +149,12 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
         __m256i source[4];
         for (int c = 0; c < 4; ++c)
             source[c] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(colour[c], texel[c]), half));
-        __m256i result;
+        __m256i result = source[0];
+        for (int c = 1; c < 4; ++c) result = _mm256_or_si256(result, _mm256_slli_epi32(source[c], 8 * c));
         if (span.blend) {
             const __m256i destination = count - n >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target))
                                                        : _mm256_maskload_epi32(target, inSpan);
-            const __m256i fs = factorOf(sourceLine, source[3]), fd = factorOf(destinationLine, source[3]);
-            result = _mm256_setzero_si256();
-            for (int c = 0; c < 4; ++c) {
-                const __m256i sum = _mm256_add_epi32(multiplyBytes8(source[c], fs),
-                                                     multiplyBytes8(channelBytes(destination, c), fd));
-                const __m256i saturated = _mm256_min_epi32(sum, _mm256_set1_epi32(255));
-                result = _mm256_or_si256(result, _mm256_slli_epi32(saturated, 8 * c));
-            }
-        } else {
-            result = source[0];
-            for (int c = 1; c < 4; ++c) result = _mm256_or_si256(result, _mm256_slli_epi32(source[c], 8 * c));
+            result = blendEight(result, destination, sourceLine, destinationLine);
         }
         // Masked moves are slow on some processors: only for the last group.
         if (count - n >= 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), result);
