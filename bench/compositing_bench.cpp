@@ -12,6 +12,8 @@
 
 #include "platform/sdl/offscreen_entry_points.h"
 #include "platform/sdl/window_options.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo {

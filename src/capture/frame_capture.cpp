@@ -10,6 +10,8 @@
 #include "capture/png_writer.h"
 #include "capture/virtual_clock.h"
 #include "shell/frame_loop.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo {

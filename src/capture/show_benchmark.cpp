@@ -10,8 +10,11 @@
 #include "capture/resident_memory.h"
 #include "capture/virtual_clock.h"
 #include "effects/effects.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/frame_loop.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 
 namespace qelo {
 

@@ -9,7 +9,8 @@
 #include <cmath>
 
 #include "effects/effects.h"
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "render/image_texture.h"
 #include "shell/globals.h"
 
 namespace qelo {

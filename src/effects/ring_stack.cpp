@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "effects/effects.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo {

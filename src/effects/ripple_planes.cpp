@@ -6,8 +6,9 @@
 #include "effects/ripple_planes.h"
 
 #include "effects/effects.h"
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
 #include "effects/ring_stack.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 

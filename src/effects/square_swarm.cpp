@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
 #include "effects/random_events.h"
 #include "geometry/vec3.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo {

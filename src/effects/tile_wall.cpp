@@ -4,8 +4,9 @@
 #include "effects/tile_wall.h"
 
 #include "effects/effects.h"
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
 #include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 

@@ -5,11 +5,12 @@
 #include <cstdint>
 
 #include "effects/branching_tree.h"
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
 #include "effects/portrait_sprites.h"
 #include "effects/random_events.h"
 #include "effects/ring_stack.h"
 #include "geometry/vec3.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo {

@@ -1,8 +1,11 @@
 #include "shell/frame_loop.h"
 
 #include "render/current_drawing.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/frame_probe.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 #include "timeline/startup.h"
 
 namespace qelo {

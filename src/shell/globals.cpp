@@ -21,6 +21,10 @@
 //   platform layer down itself, the process exit does.
 #include "shell/globals.h"
 
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
+#include "timeline/scene_list.h"
+
 namespace qelo {
 
 DemoWindow mainWindow;

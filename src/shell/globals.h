@@ -1,13 +1,17 @@
 #pragma once
 // The show's global objects. Constructed in this order: renderTargets,
 // sceneList, frameClock, showClock; destroyed in reverse order at exit.
-#include "render/image_texture.h"
-#include "render/render_target_bank.h"
+// The bank, the list and the textures are only named here: a user includes
+// their own headers (render/, timeline/), so that render code may use the
+// globals without a cycle of headers.
 #include "shell/clock.h"
 #include "shell/demo_window.h"
-#include "timeline/scene_list.h"
 
 namespace qelo {
+
+class ImageTexture;
+struct RenderTargetBank;
+struct SceneList;
 
 extern DemoWindow mainWindow;
 extern RenderTargetBank renderTargets;

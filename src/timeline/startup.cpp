@@ -7,9 +7,12 @@
 #include "effects/effects.h"
 #include "render/current_drawing.h"
 #include "render/image_texture.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 #include "shell/music.h"
 #include "shell/random.h"
+#include "timeline/scene_list.h"
 
 namespace qelo {
 

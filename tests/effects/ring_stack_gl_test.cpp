@@ -12,7 +12,10 @@
 #include "effects/ring_stack.h"
 #include "gl/gl_fixture.h"
 #include "render/current_drawing.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 
 namespace qelo::test {
 namespace {

@@ -10,7 +10,10 @@
 #include "effects/ripple_planes.h"
 #include "gl/gl_fixture.h"
 #include "shell/fake_counter.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 
 namespace qelo::test {
 namespace {

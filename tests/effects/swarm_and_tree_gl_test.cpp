@@ -13,7 +13,10 @@
 #include "effects/tree_scene.h"
 #include "gl/gl_fixture.h"
 #include "shell/fake_counter.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 #include "shell/random.h"
 
 namespace qelo {

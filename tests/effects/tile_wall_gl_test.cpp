@@ -9,7 +9,10 @@
 #include "render/current_drawing.h"
 #include "render/image_texture.h"
 #include "shell/fake_counter.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 #include "shell/random.h"
 
 namespace qelo::test {

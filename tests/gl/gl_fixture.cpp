@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "platform/sdl/window_options.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo::test {

@@ -7,7 +7,10 @@
 
 #include "gl/gl_fixture.h"
 #include "render/image_texture.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 
 namespace qelo::test {
 namespace {

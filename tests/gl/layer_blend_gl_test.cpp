@@ -10,6 +10,8 @@
 
 #include "gl/gl_fixture.h"
 #include "render/layer_blend.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo::test {

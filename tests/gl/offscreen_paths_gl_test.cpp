@@ -9,6 +9,8 @@
 
 #include "gl/gl_fixture.h"
 #include "platform/sdl/offscreen_entry_points.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
 
 namespace qelo::test {

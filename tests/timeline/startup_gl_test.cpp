@@ -16,7 +16,10 @@
 #include "platform/sdl/window_options.h"
 #include "shell/fake_counter.h"
 #include "shell/frame_loop.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 #include "shell/random.h"
 #include "timeline/startup.h"
 

@@ -15,6 +15,7 @@
 #include "capture/live_statistics.h"
 #include "capture/show_benchmark.h"
 #include "platform/sdl/window_options.h"
+#include "render/render_target_bank.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/globals.h"
@@ -152,8 +153,12 @@ int runLive(const CommandLine& options)
     LiveStatistics statistics;
     if (options.stats) statistics.begin();
     std::string renderer;
+    const bool software = activeRenderer == RendererKind::software;
     const bool started = runShow([&] {
         if (renderer.empty()) renderer = rendererName();
+        // The software renderer's layers are put together in memory and
+        // shown as one picture.
+        if (software) mainWindow.presentPicture(renderTargets.composeFrame());
         if (options.untilSeconds > 0 && showClock.elapsed() > options.untilSeconds) mainWindow.running = false;
     });
     if (options.stats) statistics.end(renderer);

@@ -16,7 +16,10 @@
 
 #include "gl/gl_fixture.h"
 #include "render/software/software_context.h"
+#include "render/image_texture.h"
+#include "render/render_target_bank.h"
 #include "shell/globals.h"
+#include "timeline/scene_list.h"
 
 namespace qelo::test {
 namespace {

@@ -1,6 +1,6 @@
 // The paced test every routine uses: its clock is made on first use, it fires
 // once a period, and after an idle stretch once per call until caught up.
-#include "effects/paced_test.h"
+#include "effects/pacing.h"
 
 #include <gtest/gtest.h>
 
