@@ -9,6 +9,9 @@
 // - SmallSquares: 5000 blended squares of 12 x 12 pixels;
 // - RingStack: 1400 quads of 400 x 300 pixels in one colour, GL_ONE /
 //   GL_ONE_MINUS_SRC_ALPHA, no depth test, no texture (the ring stack's load);
+// - TreeCones: the tree's branches as the show draws them: 3000 cones of 6
+//   depth-tested triangles, each under its own push, translate, three
+//   rotates and pop;
 // - TileWall: 48 textured blended tiles of 100 x 100 pixels, a 256 x 256
 //   texture minified with the linear filter.
 #include <benchmark/benchmark.h>
@@ -223,5 +226,38 @@ void BM_SoftwareTileWall(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SoftwareTileWall)->Unit(benchmark::kMillisecond);
+
+void BM_SoftwareTreeCones(benchmark::State& state)
+{
+    SoftwareContext context(width, height);
+    std::mt19937 random(6);
+    std::uniform_real_distribution<float> unit(0, 1);
+    for (auto _ : state) {
+        context.clear(ClearMask::colourAndDepth);
+        perspectiveView(context);
+        context.enable(Capability::depthTest);
+        for (int cone = 0; cone < 3000; ++cone) {
+            context.pushMatrix();
+            context.translate(unit(random) * 10 - 5, unit(random) * 6 - 1, unit(random) * 6 - 3);
+            context.rotate(unit(random) * 360, 0, 1, 0);
+            context.rotate(unit(random) * 90, 1, 0, 0);
+            context.rotate(unit(random) * 360, 0, 1, 0);
+            context.begin(Primitive::triangles);
+            for (int k = 0; k < 6; ++k) {
+                const float a0 = k * 1.0472f, a1 = (k + 1) * 1.0472f;
+                context.colour(0.3f, 0.2f + 0.1f * k, 0.1f, 1);
+                context.vertex(0, 0.3f, 0);
+                context.colour(0.5f, 0.3f, 0.2f, 1);
+                context.vertex(0.05f * std::cos(a0), 0, 0.05f * std::sin(a0));
+                context.vertex(0.05f * std::cos(a1), 0, 0.05f * std::sin(a1));
+            }
+            context.end();
+            context.popMatrix();
+        }
+        context.disable(Capability::depthTest);
+        benchmark::DoNotOptimize(context.picture()[0]);
+    }
+}
+BENCHMARK(BM_SoftwareTreeCones)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "render/software/blend.h"
 #include "render/software/sampler.h"
-#include "render/software/textured_span.h"
+#include "render/software/wide_spans.h"
 
 namespace qelo::software {
 
@@ -65,6 +65,25 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
                                         state.colour, blend, state.source, state.destination};
         n = drawAffineTexturedEights(affine, pixel, count);
         pixel += 4 * n;
+    }
+    if constexpr (smooth && !textured) {
+        if (count >= 8) {  // shorter spans cost less one pixel at a time
+            SmoothSpan wide;
+            std::copy(start, start + 4, wide.colour.begin());
+            std::copy(step, step + 4, wide.colourStep.begin());
+            wide.q = qStart;
+            wide.qStep = qStep;
+            wide.perspective = perspective;
+            wide.depthTest = depthTest;
+            wide.z = zStart;
+            wide.zStep = dz;
+            wide.blend = blend;
+            wide.source = state.source;
+            wide.destination = state.destination;
+            n = drawSmoothEights(wide, pixel, depth, count);
+            pixel += 4 * n;
+            depth += n;
+        }
     }
     for (; n < count; ++n, pixel += 4, ++depth) {
         std::uint32_t z = 0;

@@ -1,9 +1,9 @@
-// The software renderer's fast paths against its one-pixel path: runs of
-// blended primitives of one colour (counted and applied later) and textured
-// spans drawn eight pixels at a time must give the very bytes of drawing
-// pixel by pixel. The reference draws the same load depth-tested, each
-// primitive nearer than the last (the test always passes, the colours are
-// unchanged), which takes neither fast path.
+// The software renderer's fast paths against its one-pixel path: spans
+// drawn eight pixels at a time and runs of blended primitives of one colour
+// (counted and applied later) must give the very bytes of drawing pixel by
+// pixel. The references draw with the eight-pixel paths off; for the runs,
+// depth-tested too, each primitive nearer than the last (the test always
+// passes, the colours are unchanged), which is never counted.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/software/software_test_support.h"
+#include "render/software/wide_spans.h"
 
 namespace qelo::test {
 namespace {
@@ -23,6 +24,26 @@ std::vector<std::uint8_t> pictureOf(const SoftwareContext& context)
 {
     const std::uint8_t* p = context.picture();
     return {p, p + side * side * 4};
+}
+
+// Draws with draw(context, reference) fast and as the reference (one pixel
+// at a time); expects the same bytes and a picture with something in it.
+template <class Draw>
+void expectSamePicture(Draw draw, const char* what)
+{
+    SoftwareContext fast(side, side), reference(side, side);
+    draw(fast, false);
+    software::useWideSpans(false);
+    draw(reference, true);
+    software::useWideSpans(true);
+    const std::vector<std::uint8_t> got = pictureOf(fast), want = pictureOf(reference);
+    int differing = 0, drawn = 0;
+    for (std::size_t k = 0; k < got.size(); ++k) {
+        differing += got[k] != want[k];
+        drawn += want[k] != 0;
+    }
+    EXPECT_EQ(differing, 0) << what;
+    EXPECT_GT(drawn, side * side) << what;
 }
 
 // Overlapping triangles and quads, runs of one colour of various lengths;
@@ -61,16 +82,10 @@ TEST(SoftwareFastPaths, CountedBlendRunsGiveThePictureOfDrawingOneByOne)
     const BlendFactor pairs[3][2] = {{BlendFactor::one, BlendFactor::oneMinusSourceAlpha},
                                      {BlendFactor::sourceAlpha, BlendFactor::one},
                                      {BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha}};
-    for (const auto& pair : pairs) {
-        SoftwareContext counted(side, side), reference(side, side);
-        drawLoad(counted, false, pair[0], pair[1]);
-        drawLoad(reference, true, pair[0], pair[1]);
-        const std::vector<std::uint8_t> got = pictureOf(counted), want = pictureOf(reference);
-        int differing = 0;
-        for (std::size_t k = 0; k < got.size(); ++k) differing += got[k] != want[k];
-        EXPECT_EQ(differing, 0) << int(pair[0]) << " " << int(pair[1]);
-        EXPECT_GT(pixelAt(counted, 20, 30)[3], 0);
-    }
+    for (const auto& pair : pairs)
+        expectSamePicture(
+            [&](SoftwareContext& context, bool reference) { drawLoad(context, reference, pair[0], pair[1]); },
+            "counted runs");
 }
 
 TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
@@ -93,7 +108,7 @@ TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
 
 // Textured quads, blended or not, both filters, magnified and minified,
 // coordinates repeating, negative and beyond 2^23 (read as 0).
-void drawTextured(SoftwareContext& context, bool reference, TextureFilter filter)
+void drawTextured(SoftwareContext& context, TextureFilter filter)
 {
     pixelProjection(context);
     std::mt19937 random(8);
@@ -103,10 +118,8 @@ void drawTextured(SoftwareContext& context, bool reference, TextureFilter filter
     context.textureImage(32, 16, texels.data());
     context.textureFilter(filter, filter);
     context.enable(Capability::texture2D);
-    if (reference) context.enable(Capability::depthTest);
     std::uniform_real_distribution<float> unit(0, 1);
-    float z = -0.99f;
-    for (int k = 0; k < 40; ++k, z += 0.01f) {
+    for (int k = 0; k < 40; ++k) {
         if (k == 20) {
             context.enable(Capability::blend);
             context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
@@ -117,32 +130,50 @@ void drawTextured(SoftwareContext& context, bool reference, TextureFilter filter
         const float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
         context.begin(Primitive::quads);
         context.texCoord(s, t);
-        context.vertex(x, y, z);
+        context.vertex(x, y);
         context.texCoord(s + reach, t + 0.2f);
-        context.vertex(x + size, y, z);
+        context.vertex(x + size, y);
         context.texCoord(s + reach, t + reach);
-        context.vertex(x + size, y + size * 0.7f, z);
+        context.vertex(x + size, y + size * 0.7f);
         context.texCoord(s - 0.1f, t + reach);
-        context.vertex(x + 3, y + size * 0.7f, z);
+        context.vertex(x + 3, y + size * 0.7f);
         context.end();
     }
 }
 
-TEST(SoftwareFastPaths, TexturedSpansEightAtATimeGiveThePixelByPixelPicture)
+// Triangles with a colour per corner, in perspective, depth-tested or not,
+// blended or not, some reaching past the picture's sides.
+void drawSmooth(SoftwareContext& context, bool depthTest, bool blend)
 {
-    for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear}) {
-        SoftwareContext fast(side, side), reference(side, side);
-        drawTextured(fast, false, filter);
-        drawTextured(reference, true, filter);
-        const std::vector<std::uint8_t> got = pictureOf(fast), want = pictureOf(reference);
-        int differing = 0, drawn = 0;
-        for (std::size_t k = 0; k < got.size(); ++k) {
-            differing += got[k] != want[k];
-            drawn += want[k] != 0;
-        }
-        EXPECT_EQ(differing, 0) << int(filter);
-        EXPECT_GT(drawn, side * side * 2);
+    context.matrixMode(MatrixMode::projection);
+    context.perspective(60, 1, 0.5, 20);
+    context.matrixMode(MatrixMode::modelView);
+    if (depthTest) context.enable(Capability::depthTest);
+    if (blend) {
+        context.enable(Capability::blend);
+        context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
     }
+    std::mt19937 random(12);
+    std::uniform_real_distribution<float> unit(0, 1);
+    context.begin(Primitive::triangles);
+    for (int k = 0; k < 300; ++k) {
+        const float x = unit(random) * 8 - 4, y = unit(random) * 8 - 4, z = -2 - unit(random) * 8;
+        for (int corner = 0; corner < 3; ++corner) {
+            context.colour(unit(random) * 1.2f - 0.1f, unit(random), unit(random), unit(random));
+            context.vertex(x + unit(random) * 4 - 2, y + unit(random) * 4 - 2, z + unit(random) * 6 - 3);
+        }
+    }
+    context.end();
+}
+
+TEST(SoftwareFastPaths, SpansEightPixelsAtATimeGiveThePixelByPixelPicture)
+{
+    for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear})
+        expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter); }, "textured");
+    for (bool depthTest : {false, true})
+        for (bool blend : {false, true})
+            expectSamePicture([&](SoftwareContext& context, bool) { drawSmooth(context, depthTest, blend); },
+                              depthTest ? (blend ? "depth, blend" : "depth") : (blend ? "blend" : "plain"));
 }
 
 }  // namespace

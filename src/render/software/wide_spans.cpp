@@ -1,4 +1,6 @@
-#include "render/software/textured_span.h"
+#include "render/software/wide_spans.h"
+
+#include <atomic>
 
 #include "render/software/blend.h"
 
@@ -12,6 +14,7 @@ namespace qelo::software {
 namespace {
 
 const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
+std::atomic<bool> wideSpansOn{true};
 
 // wrappedTexels of sampler.h, eight lanes.
 __attribute__((target("avx2"))) inline __m256 wrappedTexels(__m256 coordinate, float size)
@@ -163,13 +166,89 @@ __attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan
     return count;
 }
 
+// depthValue of fragment_stage.cpp for four depths: clamped to [0, 1]
+// (NaN to 0), times 2^24 - 1, plus 0.5, truncated.
+__attribute__((target("avx2"))) inline __m128i depthValues(__m256d z)
+{
+    z = _mm256_min_pd(_mm256_max_pd(z, _mm256_setzero_pd()), _mm256_set1_pd(1));
+    return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(z, _mm256_set1_pd(16777215.0)), _mm256_set1_pd(0.5)));
+}
+
+__attribute__((target("avx2"))) std::int32_t drawSmooth(const SmoothSpan& span, std::uint8_t* pixel,
+                                                       std::uint32_t* depth, std::int32_t count)
+{
+    const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1);
+    const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    std::int32_t n = 0;
+    for (; n + 8 <= count; n += 8) {
+        auto* target = reinterpret_cast<int*>(pixel + 4 * n);
+        auto* depthTarget = reinterpret_cast<int*>(depth + n);
+        __m256i write = _mm256_set1_epi32(-1);
+        __m256i z = _mm256_setzero_si256(), stored = _mm256_setzero_si256();
+        if (span.depthTest) {
+            const __m128i index = _mm_add_epi32(_mm_set1_epi32(n), _mm_setr_epi32(0, 1, 2, 3));
+            const __m256d zFrom = _mm256_set1_pd(span.z), zStep = _mm256_set1_pd(span.zStep);
+            const __m256d z0 = _mm256_add_pd(zFrom, _mm256_mul_pd(zStep, _mm256_cvtepi32_pd(index)));
+            const __m256d z1 = _mm256_add_pd(
+                zFrom, _mm256_mul_pd(zStep, _mm256_cvtepi32_pd(_mm_add_epi32(index, _mm_set1_epi32(4)))));
+            z = _mm256_set_m128i(depthValues(z1), depthValues(z0));
+            stored = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depthTarget));
+            write = _mm256_and_si256(write, _mm256_cmpgt_epi32(stored, z));  // depths stay below 2^24
+            if (_mm256_testz_si256(write, write)) continue;
+        }
+        const __m256 position = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(n)), lanes);
+        __m256 w = one;
+        if (span.perspective)
+            w = _mm256_div_ps(one, _mm256_add_ps(_mm256_set1_ps(span.q),
+                                                 _mm256_mul_ps(_mm256_set1_ps(span.qStep), position)));
+        __m256i source = _mm256_setzero_si256();
+        for (int c = 0; c < 4; ++c) {
+            __m256 value = _mm256_add_ps(_mm256_set1_ps(span.colour[c]),
+                                         _mm256_mul_ps(_mm256_set1_ps(span.colourStep[c]), position));
+            if (span.perspective) value = _mm256_mul_ps(value, w);
+            value = _mm256_min_ps(_mm256_max_ps(value, zero), one);  // NaN to 0
+            const __m256i byte = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(value, _mm256_set1_ps(255.0f)),
+                                                                   _mm256_set1_ps(0.5f)));
+            source = _mm256_or_si256(source, _mm256_slli_epi32(byte, 8 * c));
+        }
+        const __m256i destination = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target));
+        const __m256i result = span.blend ? blendEight(source, destination, sourceLine, destinationLine) : source;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), _mm256_blendv_epi8(destination, result, write));
+        if (span.depthTest)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(depthTarget), _mm256_blendv_epi8(stored, z, write));
+    }
+    return n;
+}
+
 }  // namespace
 #endif
+
+void useWideSpans(bool on)
+{
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+    wideSpansOn = on;
+#else
+    (void)on;
+#endif
+}
+
+std::int32_t drawSmoothEights(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
+{
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+    if (processorHasAvx2 && wideSpansOn.load(std::memory_order_relaxed)) return drawSmooth(span, pixel, depth, count);
+#endif
+    (void)span;
+    (void)pixel;
+    (void)depth;
+    (void)count;
+    return 0;
+}
 
 std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2) return drawEights(span, pixel, count);
+    if (processorHasAvx2 && wideSpansOn.load(std::memory_order_relaxed)) return drawEights(span, pixel, count);
 #endif
     (void)span;
     (void)pixel;

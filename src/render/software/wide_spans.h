@@ -1,0 +1,49 @@
+#pragma once
+// Eight pixels at a time of the span loops' common cases, with the same
+// float and integer operations as the one-pixel path (sampler.h, blend.h,
+// fragment_stage.cpp) in the same order, lane by lane, so the bytes are the
+// same. Each draws the first pixels of the `count` from `pixel` on and
+// returns how many (none where the processor lacks AVX2); the caller draws
+// the rest one by one.
+#include <array>
+#include <cstdint>
+
+#include "render/drawing_context.h"
+#include "render/software/texture_store.h"
+
+namespace qelo::software {
+
+// Whether the paths below are taken (by default they are); tests turn them
+// off to compare with the one-pixel path.
+void useWideSpans(bool on);
+
+struct AffineTexturedSpan {
+    const TextureImage* texture = nullptr;
+    TextureFilter filter = TextureFilter::linear;
+    float s = 0, sStep = 0, t = 0, tStep = 0;  // at the span's first pixel, and per pixel
+    std::array<float, 4> colour{};            // in [0, 1]
+    bool blend = false;
+    BlendFactor source = BlendFactor::one, destination = BlendFactor::zero;
+};
+
+// No depth test, one colour over the triangle, texture coordinates affine
+// along the span (the corners share w), nearest or bilinear filter; all
+// `count` pixels, the last group masked.
+std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
+
+// Colour interpolated per pixel (through 1/w in perspective), no texture,
+// depth-tested or not; whole groups of eight only (short spans are the
+// one-pixel loop's). Values at the span's first pixel and steps per pixel.
+struct SmoothSpan {
+    std::array<float, 4> colour{}, colourStep{};  // colour / w and its step in perspective
+    float q = 1, qStep = 0;                       // 1 / w
+    bool perspective = false;
+    bool depthTest = false;
+    double z = 0, zStep = 0;  // window depth, 0 to 1
+    bool blend = false;
+    BlendFactor source = BlendFactor::one, destination = BlendFactor::zero;
+};
+
+std::int32_t drawSmoothEights(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count);
+
+}  // namespace qelo::software
