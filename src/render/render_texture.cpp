@@ -94,6 +94,9 @@ void RenderTexture::clearOnNextUse()
     switchHere();
     drawnSinceClear = false;
     if (!drawn) return;
+    // The last frame's picture stays untouched while this frame draws: a
+    // video writer may still be blending it.
+    if (software) software->alternatePictures();
     if (surface != nullptr || software) {
         clearPending = true;
     } else {

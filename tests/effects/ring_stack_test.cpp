@@ -86,7 +86,9 @@ TEST(RingStackLayers, TenOrElevenLayersAsTheExactSumsSay)
             const float k = ringStackView(static_cast<float>(frame) / 60.0f, mode).layerScale;
             const std::vector<float> heights = ringStackLayerHeights(k);
             ASSERT_EQ(heights, layersUpTo(k, 20.0L * k)) << "mode " << mode << " frame " << frame;
-            if (k > 0.0f) ASSERT_TRUE(heights.size() == 10 || heights.size() == 11) << heights.size();
+            if (k > 0.0f) {
+                ASSERT_TRUE(heights.size() == 10 || heights.size() == 11) << heights.size();
+            }
             ++frames;
             eleven += heights.size() == 11;
             if (mode == 0 && heights != layersUpTo(k, 20.0f * k)) ++floatEndWouldDiffer;

@@ -74,6 +74,13 @@ std::uint8_t* SoftwareContext::picture()
     return picture_.data();
 }
 
+void SoftwareContext::alternatePictures()
+{
+    resolveBlends();
+    spare_.resize(picture_.size());
+    std::swap(picture_, spare_);
+}
+
 void SoftwareContext::misuse(const char* message)
 {
     if (std::find(said_.begin(), said_.end(), message) != said_.end()) return;

@@ -62,6 +62,11 @@ public:
     // at once.
     const std::uint8_t* picture() const;
     std::uint8_t* picture();
+    // Drawing goes on in a second picture from here, whose content is
+    // whatever it last held (clear it); the picture drawn so far stays as it
+    // is, where picture() showed it, until the next call. So a reader may
+    // still use one frame's picture while the next frame is drawn.
+    void alternatePictures();
 
     void matrixMode(MatrixMode mode) override;
     void loadIdentity() override;
@@ -119,6 +124,7 @@ private:
 
     std::int32_t width_, height_;
     mutable std::vector<std::uint8_t> picture_;
+    std::vector<std::uint8_t> spare_;  // the other picture of alternatePictures
     mutable DeferredBlend deferred_;
     // Whether the last primitive drawn was of the run deferred_ holds (drawn at once, as a run's first is).
     bool lastWasDeferrable_ = false;
