@@ -24,7 +24,8 @@ public:
     DeferredBlend(std::int32_t width, std::int32_t height);
 
     bool pending() const { return firstRow_ <= lastRow_; }
-    // Whether so many spans are counted that the next could overflow a count.
+    // Whether the run holds as many spans as it may (the lists keep their
+    // memory, 8 bytes a span, for the next run); the caller resolves then.
     bool full() const { return spans_ >= maxSpans; }
     // Whether the pending blends (if any) use this colour and these factors.
     bool holds(std::uint32_t source, BlendFactor sourceFactor, BlendFactor destinationFactor) const
