@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "effects/effects.h"
+#include "effects/flat_view.h"
 #include "effects/pacing.h"
 #include "render/render_target_bank.h"
 #include "shell/globals.h"
@@ -158,11 +159,7 @@ DotGridOffset dotGridOffset(float scroll, float jitter)
 
 void drawDotGrid(DrawingContext& gl, DotGridState& state, float localTime, double frameStep)
 {
-    gl.matrixMode(MatrixMode::projection);
-    gl.loadIdentity();
-    gl.ortho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
-    gl.matrixMode(MatrixMode::modelView);
-    gl.loadIdentity();
+    useFlatView(gl);
     gl.clear(ClearMask::colourAndDepth);
     gl.disable(Capability::depthTest);
     gl.disable(Capability::texture2D);

@@ -4,6 +4,7 @@
 #include "effects/tile_wall.h"
 
 #include "effects/effects.h"
+#include "effects/flat_view.h"
 #include "effects/pacing.h"
 #include "render/image_texture.h"
 #include "render/render_target_bank.h"
@@ -58,11 +59,7 @@ void updateSpread(TileWallState& state)
 
 void drawTileWall(DrawingContext& gl, TileWallState& state, float localTime, ImageTexture* tiles)
 {
-    gl.matrixMode(MatrixMode::projection);
-    gl.loadIdentity();
-    gl.ortho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
-    gl.matrixMode(MatrixMode::modelView);
-    gl.loadIdentity();
+    useFlatView(gl);
 
     // Colour and texture environment stay at GL's defaults in this context,
     // so each fragment takes the texel's colour and brightness-derived alpha.
