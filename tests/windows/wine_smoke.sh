@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Smoke test of the Windows package under Wine and Xvfb (1024x768x24): unpacks
-# qelo-windows.zip, runs qelo.exe from its folder (the show's files lie beside
+# the Windows zip, runs qelo.exe from its folder (the show's files lie beside
 # it), answers the full-screen question, lets the show play, takes a
 # screenshot of the root window, ends the show with Esc and requires exit
 # code 0, a picture that is not black (and, given a reference, made of the
