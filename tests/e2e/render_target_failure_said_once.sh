@@ -1,6 +1,7 @@
 # A driver that refuses a render target: the user is told once, in one box,
 # start-up goes no further (no pictures read, no music started) and the
-# program exits 1. The refusal is injected through QELO_FAIL_RENDER_TARGET.
+# program exits 1. The refusal is injected through QELO_FAIL_RENDER_TARGET;
+# render targets are GL surfaces, so the GL renderer is asked for.
 . "$(dirname "$0")/common.sh"
 
 # An empty data directory: had start-up gone on, it would name each missing
@@ -9,7 +10,7 @@ mkdir "$work/empty"
 
 # Headless (a capture): the same failure, said on stderr alone.
 code=0
-QELO_FAIL_RENDER_TARGET=0 timeout 60 "$qelo" --data "$work/empty" --capture "$work/frames" --until 1 \
+QELO_FAIL_RENDER_TARGET=0 timeout 60 "$qelo" --renderer gl --data "$work/empty" --capture "$work/frames" --until 1 \
   >"$work/out" 2>"$work/err" || code=$?
 [ "$code" = 1 ] || fail "capture: exit code $code: $(cat "$work/err")"
 [ "$(grep -c "you fail" "$work/err")" = 1 ] || fail "capture: not said exactly once: $(cat "$work/err")"
@@ -17,7 +18,7 @@ QELO_FAIL_RENDER_TARGET=0 timeout 60 "$qelo" --data "$work/empty" --capture "$wo
 
 # Live in a window: count the "you fail" boxes, answering each.
 start_xvfb
-QELO_FAIL_RENDER_TARGET=2 start_qelo --data "$work/empty" --windowed
+QELO_FAIL_RENDER_TARGET=2 start_qelo --renderer gl --data "$work/empty" --windowed
 boxes=0
 deadline=$((SECONDS + 60))
 while kill -0 "$qelo_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do

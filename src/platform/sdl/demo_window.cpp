@@ -130,6 +130,12 @@ void DemoWindow::create()
     native->headless = headless;
     if (software && headless) {
         // The frame is made and read in memory: no window system, no GL.
+        // Only SDL's events, whose SIGINT and SIGTERM handlers turn a stop
+        // into a quit event, so that a capture ends properly.
+        if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
+            fail("some window init failzz");
+            return;
+        }
         running = true;
         return;
     }
@@ -186,7 +192,14 @@ void DemoWindow::create()
 
 void DemoWindow::pumpMessages()
 {
-    if (native == nullptr || native->window == nullptr) return;
+    if (native == nullptr) return;
+    if (native->window == nullptr) {
+        // Off screen: only a stop asked by a signal comes as an event.
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0)
+            if (event.type == SDL_QUIT) running = false;
+        return;
+    }
     if (native->renderer == nullptr) sdl::useWindowContext();
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
