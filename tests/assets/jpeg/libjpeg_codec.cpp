@@ -75,25 +75,11 @@ Bytes encodeWithLibjpeg(const Image& image, const EncodeOptions& options)
     info.in_color_space = image.channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, options.forceBaseline ? TRUE : FALSE);
-    if (options.rgb && image.channels == 3) jpeg_set_colorspace(&info, JCS_RGB);
     if (image.channels == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;
     }
-    std::vector<jpeg_scan_info> scans;
-    if (options.separateScans) {
-        for (int c = 0; c < info.num_components; ++c) {
-            jpeg_scan_info scan{};
-            scan.comps_in_scan = 1;
-            scan.component_index[0] = c;
-            scan.Se = 63;
-            scans.push_back(scan);
-        }
-        info.scan_info = scans.data();
-        info.num_scans = static_cast<int>(scans.size());
-    }
     info.restart_interval = static_cast<unsigned int>(options.restartInterval);
-    info.restart_in_rows = options.restartRows;
     jpeg_start_compress(&info, TRUE);
     for (const auto& [marker, payload] : options.markers)
         jpeg_write_marker(&info, marker, payload.data(), static_cast<unsigned int>(payload.size()));

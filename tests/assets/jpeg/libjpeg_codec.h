@@ -24,10 +24,7 @@ struct EncodeOptions {
     int lumaH = 2;              // sampling factors of component 0; the others are 1 x 1
     int lumaV = 2;
     int restartInterval = 0;    // MCUs
-    int restartRows = 0;        // MCU rows; used when restartInterval is 0
     std::vector<std::pair<int, Bytes>> markers;  // APPn / COM written after the JFIF header
-    bool separateScans = false; // one scan per component (non-interleaved), still SOF0
-    bool rgb = false;           // R, G, B components (ids 'R', 'G', 'B', Adobe segment with transform 0, no JFIF)
 };
 
 // A photo-like picture: smooth gradients and waves, hard edges, and grain:

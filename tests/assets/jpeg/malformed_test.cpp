@@ -74,11 +74,8 @@ Bytes withByte(Bytes bytes, std::size_t at, std::uint8_t value)
 TEST(JpegMalformed, InputsThatAreNoPictureAtAll)
 {
     expectRefused({}, "empty");
-    expectRefused({0x00}, "not a JPEG");
     expectRefused({0x89, 'P', 'N', 'G'}, "not a JPEG");
-    expectRefused({0xFF}, "truncated");
     expectRefused({0xFF, 0xD8}, "truncated");
-    expectRefused({0xFF, 0xD8, 0xFF, 0xE0}, "truncated");
     expectRefused({0xFF, 0xD8, 0xFF, 0xD9}, "no picture");
     expectRefused({0xFF, 0xD8, 0x00, 0xD9}, "marker expected");
 }
@@ -89,7 +86,6 @@ TEST(JpegMalformed, FrameTypesOutsideBaseline)
     const std::size_t sof = markerAt(valid, 0xC0) + 1;
     expectRefused(withByte(valid, sof, 0xC2), "progressive");
     expectRefused(withByte(valid, sof, 0xC9), "arithmetic");
-    expectRefused(withByte(valid, sof, 0xCA), "arithmetic");
     expectRefused(withByte(valid, sof, 0xC1), "extended");
     expectRefused(withByte(valid, sof, 0xC3), "lossless");
     expectRefused(withByte(valid, sof, 0xC5), "hierarchical");
@@ -105,16 +101,12 @@ TEST(JpegMalformed, BadFrameHeaders)
     refusedFrame([](BuiltPicture& p) { p.components.push_back({4, 1, 1, 0}); }, "three-component");
     refusedFrame([](BuiltPicture& p) { p.components.pop_back(); }, "three-component");
     refusedFrame([](BuiltPicture& p) { p.components[1].h = 0; }, "sampling");
-    refusedFrame([](BuiltPicture& p) { p.components[0].v = 0; }, "sampling");
     refusedFrame([](BuiltPicture& p) { p.components[0].h = 5; }, "sampling");
     refusedFrame([](BuiltPicture& p) { p.components[0] = {1, 3, 1, 0}; p.components[1].h = 2; }, "sampling");  // 2 does not divide 3
     refusedFrame([](BuiltPicture& p) { p.components[0] = {1, 1, 1, 0}; p.components[2].v = 2; }, "sampling");  // larger than component 0
-    refusedFrame([](BuiltPicture& p) { p.components = {{1, 5, 5, 0}}; }, "sampling");
     refusedFrame([](BuiltPicture& p) { p.components[2].id = 1; }, "duplicate component id");
     refusedFrame([](BuiltPicture& p) { p.components[1].quantTable = 4; }, "quantisation table id");
     refusedFrame([](BuiltPicture& p) { p.width = 0; }, "size");
-    refusedFrame([](BuiltPicture& p) { p.height = 0; }, "size");
-    refusedFrame([](BuiltPicture& p) { p.width = p.height = 65535; }, "too large");  // 16 GiB of RGBA
     refusedFrame([](BuiltPicture& p) { p.width = 16384; p.height = 4097; }, "too large");  // just past 256 MiB
 
     const Bytes valid = build(validPicture());
@@ -127,7 +119,6 @@ TEST(JpegMalformed, BadTableSegments)
     const Bytes valid = build(validPicture());
     const std::size_t dht = markerAt(valid, 0xC4);
     expectRefused(withByte(valid, dht + 4, 0x04), "Huffman table id");
-    expectRefused(withByte(valid, dht + 4, 0x1F), "Huffman table id");
     // BITS of 255 + 255 + ... : far more than 256 symbols.
     Bytes bits = valid;
     for (int i = 0; i < 16; ++i) bits[dht + 5 + i] = 255;
@@ -138,7 +129,6 @@ TEST(JpegMalformed, BadTableSegments)
     // A scan naming a table that was never defined: Td = 1, then Tq = 2.
     const std::size_t sos = markerAt(valid, 0xDA);
     expectRefused(withByte(valid, sos + 6, 0x10), "Huffman table not defined");
-    expectRefused(withByte(valid, sos + 6, 0x01), "Huffman table not defined");
     expectRefused(withByte(valid, sos + 6, 0x40), "Huffman table id");
     expectRefused(withByte(valid, markerAt(valid, 0xC0) + 15, 2), "quantisation table not defined");  // Tq of component 1
 }
@@ -147,13 +137,8 @@ TEST(JpegMalformed, SegmentLengthsAndOrder)
 {
     const Bytes valid = build(validPicture());
     const std::size_t dqt = markerAt(valid, 0xDB);
-    expectRefused(withByte(withByte(valid, dqt + 2, 0), dqt + 3, 0), "segment length");
     expectRefused(withByte(withByte(valid, dqt + 2, 0), dqt + 3, 1), "segment length");
     expectRefused(withByte(valid, dqt + 2, 0xF0), "truncated");  // runs past the end
-
-    // An APP segment whose length runs past the end of the file.
-    Bytes app = {0xFF, 0xD8, 0xFF, 0xE1, 0x40, 0x00, 1, 2, 3};
-    expectRefused(app, "truncated");
 
     // SOS before SOF.
     const std::size_t sof = markerAt(valid, 0xC0);
@@ -240,10 +225,11 @@ TEST(JpegMalformed, PicturesLargerThanTheLargestTextureAreRefusedAtTheFrameHeade
     EXPECT_EQ(sink.width, 64);
 
     for (const auto& [width, height] : {std::pair{65, 1}, {1, 65}, {8000, 8000}}) {
-        expectRefused(headersOnly(width, height), largerThanTexture, 64);
         PixelSink refused;
         const DecodeResult result = decodeExact(refused, headersOnly(width, height), 64);
+        ASSERT_FALSE(result);
         EXPECT_EQ(result.error, largerThanTexture) << "the caller recognises the reason by its address";
+        EXPECT_EQ(refused.writes, 0);
         EXPECT_EQ(result.width, width);
         EXPECT_EQ(result.height, height);
     }
@@ -321,18 +307,9 @@ TEST(JpegMalformed, ScansThatDoNotHoldEveryComponentOnce)
         ASSERT_TRUE(decodeExact(sink, withScanComponents(valid, {3, 1, 2}))) << "any order of all three is one scan";
     }
     expectRefused(withScanComponents(valid, {1}), "non-interleaved scans are not supported");
-    expectRefused(withScanComponents(valid, {2}), "non-interleaved scans are not supported");
     expectRefused(withScanComponents(valid, {1, 3}), "non-interleaved scans are not supported");
-    expectRefused(withScanComponents(valid, {}), "non-interleaved scans are not supported");
     expectRefused(withScanComponents(valid, {1, 2, 2}), "component twice");
     expectRefused(withScanComponents(valid, {1, 2, 9}), "component not in the frame");
-    expectRefused(withScanComponents(valid, {1, 2, 3, 4}), "component not in the frame");
-
-    BuiltPicture grey;
-    grey.quant[0] = flatQuant(8);
-    grey.blocks = {dcBlock(4)};
-    expectRefused(withScanComponents(build(grey), {2}), "component not in the frame");
-    expectRefused(withScanComponents(build(grey), {1, 1}), "component twice");
 }
 
 TEST(JpegMalformed, BadEntropyData)
@@ -383,32 +360,6 @@ TEST(JpegMalformed, EveryTruncationFailsOrLosesNothing)
             }
         }
         EXPECT_LE(succeeded, 2);  // without EOI, or without its D9
-    }
-}
-
-TEST(JpegMalformed, RandomDamageNeverEscapesTheBuffers)
-{
-    // Deterministic byte damage to a valid stream: every outcome is either a
-    // picture of the declared size or a failure with a reason.
-    const Bytes valid = build(validPicture());
-    std::uint32_t state = 12345;
-    const auto next = [&state] {
-        state = state * 1103515245u + 12345u;
-        return state >> 8;
-    };
-    for (int trial = 0; trial < 3000; ++trial) {
-        Bytes damaged = valid;
-        for (int hits = 1 + static_cast<int>(next() % 4); hits > 0; --hits)
-            damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next());
-        PixelSink sink;
-        const DecodeResult result = decodeExact(sink, damaged);
-        if (result) {
-            ASSERT_EQ(sink.writes, 1);
-            ASSERT_EQ(sink.pixels.size(), static_cast<std::size_t>(sink.width) * sink.height * 4);
-        } else {
-            ASSERT_EQ(sink.writes, 0);
-            ASSERT_NE(std::string(result.error), "");
-        }
     }
 }
 
