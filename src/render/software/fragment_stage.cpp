@@ -66,14 +66,18 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
         n = drawAffineTexturedEights(affine, pixel, count);
         pixel += 4 * n;
     }
-    if constexpr (smooth && !textured) {
+    if constexpr (!textured && (smooth || depthTest)) {
         if (count >= 8) {  // shorter spans cost less one pixel at a time
             SmoothSpan wide;
-            std::copy(start, start + 4, wide.colour.begin());
-            std::copy(step, step + 4, wide.colourStep.begin());
+            if constexpr (smooth) {
+                std::copy(start, start + 4, wide.colour.begin());
+                std::copy(step, step + 4, wide.colourStep.begin());
+            } else {
+                wide.colour = state.colour;  // steps 0: each lane's colour is exactly this one
+            }
             wide.q = qStart;
             wide.qStep = qStep;
-            wide.perspective = perspective;
+            wide.perspective = smooth && perspective;
             wide.depthTest = depthTest;
             wide.z = zStart;
             wide.zStep = dz;
@@ -170,6 +174,13 @@ void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, con
     if (triangle.empty()) return;
     SpanJob job{triangle, state, target, {}};
     for (int c = 0; c < 4; ++c) job.bytes[c] = colourByte(state.colour[c]);
+    if (!state.depthTest && state.constantColour && !state.texture) {  // most rows are short: no call a row
+        triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+            const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
+            constantSpan(job, target.rgba + offset * 4, to - from + 1);
+        });
+        return;
+    }
     const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());
     triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) { drawSpan(job, row, from, to); });
 }

@@ -111,14 +111,13 @@ void TriangleSetup::forEachSpan(SpanFunction&& span) const
             if (falling) high = std::min(high, quotient);
             return quotient >= 0;
         }
+        // Without a branch: the carry is as likely as not, row to row.
         [[gnu::always_inline]] void next()
         {
-            quotient += quotientStep;
             remainder += remainderStep;
-            if (remainder >= divisor) {
-                remainder -= divisor;
-                ++quotient;
-            }
+            const std::int64_t carry = remainder >= divisor;
+            quotient += quotientStep + carry;
+            remainder -= divisor & -carry;
         }
     };
     Walk a(edges_[0]), b(edges_[1]), c(edges_[2]);

@@ -238,6 +238,7 @@ void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, 
 {
     FragmentState state;
     state.depthTest = depthTest_;
+    depthWritten_ = depthWritten_ || depthTest_;
     state.blend = blend_;
     state.source = source_;
     state.destination = destination_;
@@ -266,7 +267,10 @@ void SoftwareContext::clear(ClearMask mask)
         deferred_.discard();
         std::fill(picture_.begin(), picture_.end(), 0);
     }
-    if (bits & static_cast<unsigned>(ClearMask::depth)) std::fill(depth_.begin(), depth_.end(), farthestDepth);
+    if ((bits & static_cast<unsigned>(ClearMask::depth)) && depthWritten_) {
+        std::fill(depth_.begin(), depth_.end(), farthestDepth);
+        depthWritten_ = false;
+    }
 }
 
 TextureId SoftwareContext::createTexture()

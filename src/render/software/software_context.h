@@ -129,6 +129,8 @@ private:
     // Whether the last primitive drawn was of the run deferred_ holds (drawn at once, as a run's first is).
     bool lastWasDeferrable_ = false;
     std::vector<std::uint32_t> depth_;
+    // Whether depth_ may hold anything but the farthest depth (a clear skips it otherwise).
+    bool depthWritten_ = false;
 
     MatrixStack projection_{stackDepth}, modelView_{stackDepth};
     MatrixMode mode_ = MatrixMode::modelView;

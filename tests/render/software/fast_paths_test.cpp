@@ -141,9 +141,10 @@ void drawTextured(SoftwareContext& context, TextureFilter filter)
     }
 }
 
-// Triangles with a colour per corner, in perspective, depth-tested or not,
-// blended or not, some reaching past the picture's sides.
-void drawSmooth(SoftwareContext& context, bool depthTest, bool blend)
+// Triangles with a colour per corner (or one colour each when `flat`), in
+// perspective, depth-tested or not, blended or not, some reaching past the
+// picture's sides.
+void drawSmooth(SoftwareContext& context, bool depthTest, bool blend, bool flat)
 {
     context.matrixMode(MatrixMode::projection);
     context.perspective(60, 1, 0.5, 20);
@@ -159,7 +160,8 @@ void drawSmooth(SoftwareContext& context, bool depthTest, bool blend)
     for (int k = 0; k < 300; ++k) {
         const float x = unit(random) * 8 - 4, y = unit(random) * 8 - 4, z = -2 - unit(random) * 8;
         for (int corner = 0; corner < 3; ++corner) {
-            context.colour(unit(random) * 1.2f - 0.1f, unit(random), unit(random), unit(random));
+            if (!flat || corner == 0)
+                context.colour(unit(random) * 1.2f - 0.1f, unit(random), unit(random), unit(random));
             context.vertex(x + unit(random) * 4 - 2, y + unit(random) * 4 - 2, z + unit(random) * 6 - 3);
         }
     }
@@ -170,10 +172,14 @@ TEST(SoftwareFastPaths, SpansEightPixelsAtATimeGiveThePixelByPixelPicture)
 {
     for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear})
         expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter); }, "textured");
-    for (bool depthTest : {false, true})
-        for (bool blend : {false, true})
-            expectSamePicture([&](SoftwareContext& context, bool) { drawSmooth(context, depthTest, blend); },
-                              depthTest ? (blend ? "depth, blend" : "depth") : (blend ? "blend" : "plain"));
+    for (bool flat : {false, true}) {
+        SCOPED_TRACE(flat ? "one colour a triangle" : "a colour a corner");
+        for (bool depthTest : {false, true})
+            for (bool blend : {false, true})
+                expectSamePicture(
+                    [&](SoftwareContext& context, bool) { drawSmooth(context, depthTest, blend, flat); },
+                    depthTest ? (blend ? "depth, blend" : "depth") : (blend ? "blend" : "plain"));
+    }
 }
 
 }  // namespace

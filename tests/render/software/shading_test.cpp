@@ -41,6 +41,13 @@ TEST(SoftwareShading, TheNearerSurfaceWinsAndEqualDepthFails)
     context.clear(ClearMask::depth);
     depthQuad(context, -0.5f, 1, 0);
     EXPECT_EQ(pixelAt(context, 3, 3), (Pixel{255, 0, 0, 255}));  // a cleared depth buffer is the farthest
+    depthQuad(context, 0.5f, 0, 1);
+    context.clear(ClearMask::colour);
+    depthQuad(context, -0.5f, 1, 0);
+    EXPECT_EQ(pixelAt(context, 3, 3), (Pixel{0, 0, 0, 0}));  // clearing the colour keeps the depths
+    context.clear(ClearMask::colourAndDepth);
+    depthQuad(context, -0.5f, 1, 0);
+    EXPECT_EQ(pixelAt(context, 3, 3), (Pixel{255, 0, 0, 255}));
 }
 
 TEST(SoftwareShading, BlendFactorsWeighSourceAndDestinationInEightBits)
