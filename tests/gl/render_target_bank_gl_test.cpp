@@ -88,17 +88,6 @@ TEST_F(RenderTargetBankTest, TargetRowZeroRunsAlongTheWindowsTopEdge)
     EXPECT_EQ(windowPixelFromTop(20, 767)[0], 0);
 }
 
-TEST_F(RenderTargetBankTest, UntouchedTargetsLeaveTheWindowAsItWas)
-{
-    renderTargets.clearAll();
-    mainWindow.makeCurrent();
-    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 0);
-    renderTargets.compositeAll();
-    EXPECT_TRUE(near(windowPixelFromTop(300, 300), Rgba{51, 102, 153, 255}));
-}
-
 TEST_F(RenderTargetBankTest, LayersStackInIndexOrder)
 {
     renderTargets.clearAll();
@@ -169,19 +158,6 @@ TEST_F(RenderTargetBankTest, TheNextFrameDrawsOverAClearedDepthBuffer)
     target.makeCurrent();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_DEPTH_TEST);
-    mainWindow.makeCurrent();
-}
-
-TEST_F(RenderTargetBankTest, ClearingLeavesEachContextBoundToTheNextTargetsTexture)
-{
-    renderTargets.clearAll();
-    mainWindow.makeCurrent();
-    renderTargets.compositeAll();  // every target bound as a texture
-    renderTargets.clearAll();      // the release of target i runs in target i - 1's context
-    for (int k = 0; k < 4; ++k) {
-        renderTargets.target(k).makeCurrent();
-        EXPECT_EQ(boundTexture(), renderTargets.target(k + 1).textureName) << "target " << k;
-    }
     mainWindow.makeCurrent();
 }
 

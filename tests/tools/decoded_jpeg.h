@@ -1,6 +1,5 @@
 #pragma once
-// A JPEG file decoded with libjpeg, with the header facts the show's own
-// decoder depends on.
+// A JPEG file decoded with libjpeg to RGB.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,10 +7,7 @@
 namespace qelo::assetgen::reference {
 
 struct DecodedJpeg {
-    int width = 0, height = 0, components = 0, precision = 0;
-    bool progressive = false, arithmetic = false;
-    int sampling[3][2] = {};  // horizontal, vertical factor of each component
-    bool hasSof0 = false;     // a baseline frame marker is present
+    int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
     std::string error;  // empty on success
 };

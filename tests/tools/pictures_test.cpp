@@ -44,24 +44,6 @@ double fractionWithOpacity(const DecodedJpeg& d, int from, int to)
     return static_cast<double>(n) / (d.width * d.height);
 }
 
-void expectBaseline420(const DecodedJpeg& d, int width, int height, const std::string& name)
-{
-    ASSERT_EQ(d.error, "") << name;
-    EXPECT_EQ(d.width, width) << name;
-    EXPECT_EQ(d.height, height) << name;
-    EXPECT_EQ(d.components, 3) << name;
-    EXPECT_EQ(d.precision, 8) << name;
-    EXPECT_TRUE(d.hasSof0) << name;
-    EXPECT_FALSE(d.progressive) << name;
-    EXPECT_FALSE(d.arithmetic) << name;
-    EXPECT_EQ(d.sampling[0][0], 2) << name;
-    EXPECT_EQ(d.sampling[0][1], 2) << name;
-    for (int c = 1; c < 3; ++c) {
-        EXPECT_EQ(d.sampling[c][0], 1) << name;
-        EXPECT_EQ(d.sampling[c][1], 1) << name;
-    }
-}
-
 // Byte equality with a fresh drawing also proves the drawing deterministic.
 TEST(Pictures, ShippedFilesAreWhatTheGeneratorMakesNow)
 {
@@ -71,15 +53,6 @@ TEST(Pictures, ShippedFilesAreWhatTheGeneratorMakesNow)
     for (int i = 0; i < tileCount; ++i)
         EXPECT_TRUE(readFile(pictureDir / tileFile(i)) == encodeJpeg(drawTile(i)))
             << tileFile(i) << " is stale: regenerate data/";
-}
-
-TEST(Pictures, ShippedFilesAreBaseline420OfTheRightSize)
-{
-    for (int i = 0; i < portraitCount; ++i)
-        expectBaseline420(decodeJpeg(readFile(pictureDir / portraitFile(i))), portraitWidth, portraitHeight,
-                          portraitFile(i));
-    for (int i = 0; i < tileCount; ++i)
-        expectBaseline420(decodeJpeg(readFile(pictureDir / tileFile(i))), tileSize, tileSize, tileFile(i));
 }
 
 TEST(Pictures, PortraitsAreBrightFiguresOnSeeThroughBlack)
