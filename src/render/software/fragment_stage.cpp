@@ -33,7 +33,10 @@ void constantSpan(const SpanJob& job, std::uint8_t* pixel, std::int32_t count)
     if (state.blend) return blendConstantSpan(pixel, count, job.bytes, state.source, state.destination);
     std::uint32_t value;
     std::memcpy(&value, job.bytes, 4);
-    for (std::int32_t n = 0; n < count; ++n) std::memcpy(pixel + 4 * n, &value, 4);
+    std::uint32_t four[4] = {value, value, value, value};  // 16 bytes a store
+    std::int32_t n = 0;
+    for (; n + 4 <= count; n += 4) std::memcpy(pixel + 4 * n, four, 16);
+    for (; n < count; ++n) std::memcpy(pixel + 4 * n, &value, 4);
 }
 
 template <bool depthTest, bool blend, bool smooth, bool textured, bool perspective>
