@@ -94,9 +94,9 @@ Bytes encodeWithLibjpeg(const Image& image, const EncodeOptions& options)
     return out;
 }
 
-bool decodeWithLibjpeg(const Bytes& jpeg, Rgba& out, bool keepYCbCr) { return decodeWithLibjpeg(jpeg.data(), jpeg.size(), out, keepYCbCr); }
+bool decodeWithLibjpeg(const Bytes& jpeg, Rgba& out) { return decodeWithLibjpeg(jpeg.data(), jpeg.size(), out); }
 
-bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out, bool keepYCbCr)
+bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out)
 {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
@@ -111,8 +111,7 @@ bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out, bo
     jpeg_mem_src(&info, jpeg, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     const bool grey = info.num_components == 1;
-    const bool threeChannels = !grey && keepYCbCr;
-    info.out_color_space = grey ? JCS_GRAYSCALE : (keepYCbCr ? JCS_YCbCr : JCS_EXT_RGBA);
+    info.out_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_RGBA;
     info.dct_method = JDCT_FLOAT;
     info.do_fancy_upsampling = FALSE;
     jpeg_start_decompress(&info);
@@ -123,20 +122,11 @@ bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out, bo
     while (info.output_scanline < info.output_height) {
         std::uint8_t* row = out.pixels.data() + static_cast<std::size_t>(info.output_scanline) * out.width * 4;
         jpeg_read_scanlines(&info, &row, 1);
-        // Expand in place from the back: (g) -> (g, g, g, 255), or
-        // (a, b, c) -> (a, b, c, 255).
+        // Expand in place from the back: (g) -> (g, g, g, 255).
         if (grey) {
             for (int x = out.width - 1; x >= 0; --x) {
                 const std::uint8_t g = row[x];
                 row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = g;
-                row[4 * x + 3] = 255;
-            }
-        } else if (threeChannels) {
-            for (int x = out.width - 1; x >= 0; --x) {
-                const std::uint8_t a = row[3 * x], b = row[3 * x + 1], c = row[3 * x + 2];
-                row[4 * x] = a;
-                row[4 * x + 1] = b;
-                row[4 * x + 2] = c;
                 row[4 * x + 3] = 255;
             }
         }

@@ -40,9 +40,8 @@ struct Rgba {
     std::vector<std::uint8_t> pixels;
 };
 
-// Returns false when libjpeg refuses the stream. With `keepYCbCr` a colour
-// picture comes out as (Y, Cb, Cr, 255) per pixel, unconverted.
-bool decodeWithLibjpeg(const Bytes& jpeg, Rgba& out, bool keepYCbCr = false);
-bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out, bool keepYCbCr = false);
+// Returns false when libjpeg refuses the stream; pixels are RGBA, opaque.
+bool decodeWithLibjpeg(const Bytes& jpeg, Rgba& out);
+bool decodeWithLibjpeg(const std::uint8_t* jpeg, std::size_t size, Rgba& out);
 
 }  // namespace qelo::jpegtest
