@@ -26,7 +26,8 @@ std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
 }  // namespace
 
 TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
-                             std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute)
+                             std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute,
+                             bool depthAndW)
 {
     const WindowVertex* v[3] = {&a, &b, &c};
     std::int64_t x[3], y[3];
@@ -75,8 +76,10 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
         p.atOrigin = v0 + p.dx * (0.5 - x0) + p.dy * (0.5 - y0);
         return p;
     };
-    depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
-    oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
+    if (depthAndW) {
+        depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
+        oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
+    }
     perspective_ = !(v[0]->q == v[1]->q && v[1]->q == v[2]->q);
     for (int k = std::max(0, firstAttribute); k < std::min(lastAttribute, attributeCount); ++k) {
         const double w0 = perspective_ ? v[0]->q : 1, w1 = perspective_ ? v[1]->q : 1, w2 = perspective_ ? v[2]->q : 1;
