@@ -55,7 +55,9 @@ bool FrameCapture::begin()
         }
     }
     // The window's size is fixed; the show draws 1024 x 768.
-    error = video.start({settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath});
+    VideoSettings output{settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath};
+    output.quality = settings.quality;
+    error = video.start(output);
     if (error.empty()) composer = std::make_unique<BackgroundComposer>(video, std::size_t{1024} * 768);
     return error.empty();
 }
@@ -118,7 +120,7 @@ void FrameCapture::afterFrame()
 {
     const std::int64_t frame = virtualFrame();
     // Timed from the first frame: the pace excludes window and start-up.
-    if (!progress) progress = std::make_unique<CaptureProgress>(frameLimit);
+    if (!progress) progress = std::make_unique<CaptureProgress>(frameLimit, settings.videoPath);
     if (!settings.videoPath.empty()) {
         writeVideoFrame();
     } else {
@@ -188,7 +190,12 @@ std::string FrameCapture::endVideo(bool stopped)
             const std::string why = "cannot finish the video " + settings.videoPath + ": " + failure;
             error = error.empty() ? why : stopped ? error + "; " + why : error + "; " + failure;
         } else if (keep) {
-            return stopped ? "kept the video " + settings.videoPath + ", which holds " + framesHeld() : settings.videoPath;
+            const std::int64_t bytes = fileBytes(settings.videoPath);
+            const std::string size =
+                bytes < 0 ? std::string() : sizeAndRate(bytes, static_cast<double>(framesWritten) / settings.fps);
+            const std::string sized = size.empty() ? "" : ": " + size;
+            return stopped ? "kept the video " + settings.videoPath + ", which holds " + framesHeld() + sized
+                           : settings.videoPath + sized;
         }
     }
     // Nothing worth keeping: a half-made file, or one without frames.

@@ -18,6 +18,7 @@ struct CaptureSettings {
     std::string directory;    // PNG frames: exists and is writable
     std::string videoPath;    // instead a video (.mp4, .mkv), absolute
     std::string musicPath;    // the video's sound; empty: none
+    VideoQuality quality = VideoQuality::share;  // the video's encoding
     std::int32_t fps = 60;
     double untilSeconds = 0;  // > 0: stop before this show time; 0: the whole show
     bool layers = false;      // also each target's picture, with its alpha

@@ -83,6 +83,34 @@ pid_t waitFor(pid_t child, int& status)
     return done;
 }
 
+// H.264 in yuv420p, which every player takes, at each quality.
+std::vector<std::string> codecArguments(VideoQuality quality)
+{
+    switch (quality) {
+    case VideoQuality::draft:
+        // The fastest preset: the encoder shares the cores with the
+        // rendering and needs ~10 ms of CPU a frame with the colour
+        // conversion. Constrained Baseline,
+        // ~33 Mbit/s for the whole show at CRF 20: level 4.1 holds that
+        // (x264 would claim 3.2, whose ceiling is 20 Mbit/s).
+        return {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-level:v", "4.1", "-pix_fmt", "yuv420p"};
+    case VideoQuality::share:
+        // High profile with CABAC, 8x8 transforms and three B-frames, at the
+        // slowest preset that keeps a capture in real time: the show
+        // renders on one of two cores, and x264 at "superfast" needs ~13 ms
+        // of CPU a frame here with the colour conversion ("veryfast" ~25,
+        // "faster" ~34). CRF 22 where the picture allows; busy scenes are
+        // held to 9 Mbit/s (a window of 2 s), so the whole show with its
+        // sound stays under 150 MB. x264 derives the level from the rate
+        // cap: 3.2 fits 1024 x 768 at 60 fps and 9 Mbit/s.
+        return {"-c:v", "libx264", "-preset", "superfast", "-profile:v", "high", "-crf", "22", "-maxrate", "9M",
+                "-bufsize", "18M", "-pix_fmt", "yuv420p"};
+    case VideoQuality::master:
+        return {"-c:v", "libx264", "-preset", "veryfast", "-profile:v", "high", "-crf", "12", "-pix_fmt", "yuv420p"};
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<std::string> ffmpegArguments(const VideoSettings& s)
@@ -107,11 +135,7 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
     for (const char* a : {"-map", "0:v:0"}) arguments.push_back(a);
     if (music)
         for (const char* a : {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest"}) arguments.push_back(a);
-    // The fastest preset: the encoder shares the cores with the rendering,
-    // and at "veryfast" it alone needs 29 ms of CPU a frame here (10 ms at
-    // "ultrafast"); CRF 20 keeps the busy scenes clean at ~27 Mbit/s.
-    for (const char* a : {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p"})
-        arguments.push_back(a);
+    for (const std::string& a : codecArguments(s.quality)) arguments.push_back(a);
     if (hasSuffixIgnoringCase(s.path, ".mp4"))
         for (const char* a : {"-movflags", "+faststart"}) arguments.push_back(a);
     arguments.push_back(s.path);

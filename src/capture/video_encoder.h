@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/video_quality.h"
+
 namespace qelo {
 
 struct VideoSettings {
@@ -18,6 +20,7 @@ struct VideoSettings {
     std::int64_t frames = 0;  // the video's length; the music is cut to it
     std::string musicPath;    // empty or unreadable: a video without sound
     std::string program = "ffmpeg";
+    VideoQuality quality = VideoQuality::share;
 };
 
 // The ffmpeg arguments (program name first) for these settings. Frames come

@@ -42,6 +42,15 @@ bool parseRenderer(std::string_view text, RendererRequest& renderer)
     return true;
 }
 
+bool parseQuality(std::string_view text, VideoQuality& quality)
+{
+    if (text == "draft") quality = VideoQuality::draft;
+    else if (text == "share") quality = VideoQuality::share;
+    else if (text == "master") quality = VideoQuality::master;
+    else return false;
+    return true;
+}
+
 // The video containers the capture writes (H.264 with AAC fits both).
 bool isWrittenVideoName(std::string_view name)
 {
@@ -54,6 +63,7 @@ struct Parser {
     int next = 1;
     ParsedCommandLine result;
     bool gaveFps = false;
+    bool gaveQuality = false;
 
     bool fail(std::string message)
     {
@@ -88,7 +98,7 @@ struct Parser {
         }
         CommandLine& options = result.options;
         const bool takesValue = name == "--data" || name == "--capture" || name == "--fps" || name == "--until" ||
-                                name == "--renderer";
+                                name == "--renderer" || name == "--quality";
         if (inlineValue && !takesValue) return fail(std::string(name) + " takes no value");
 
         std::string_view text;
@@ -113,6 +123,11 @@ struct Parser {
             if (!value(name, inlineValue, "gl, software or auto", text)) return false;
             if (!parseRenderer(text, options.renderer))
                 return fail("--renderer needs gl, software or auto, not '" + std::string(text) + "'");
+        } else if (name == "--quality") {
+            if (!value(name, inlineValue, "draft, share or master", text)) return false;
+            if (!parseQuality(text, options.quality))
+                return fail("--quality needs draft, share or master, not '" + std::string(text) + "'");
+            gaveQuality = true;
         } else if (name == "--data") {
             if (!value(name, inlineValue, "a directory", text)) return false;
             options.dataDirectory = text;
@@ -145,6 +160,7 @@ struct Parser {
         if (options.benchmark) {
             if (capture) return fail("--benchmark writes nothing; it excludes --capture");
             if (gaveFps) return fail("--benchmark always runs at 60 frames a second; --fps does not apply");
+            if (gaveQuality) return fail("--benchmark writes nothing; --quality does not apply");
             if (options.layers) return fail("--layers applies only to --capture");
             if (options.overwrite) return fail("--benchmark writes nothing; --overwrite does not apply");
             if (options.screen != ScreenMode::Ask)
@@ -156,6 +172,9 @@ struct Parser {
         if (capture && options.stats) return fail("--stats applies only to live play, not to --capture");
         if (!capture && options.layers) return fail("--layers applies only to --capture");
         if (!capture && options.overwrite) return fail("--overwrite applies only to --capture");
+        if (!capture && gaveQuality) return fail("--quality applies only to --capture with a video");
+        if (capture && !options.captureVideo && gaveQuality)
+            return fail("--quality applies to videos; PNG frames are always exact");
         if (options.captureVideo && !isWrittenVideoName(options.capturePath))
             return fail("--capture writes videos as .mp4 or .mkv, not '" + options.capturePath + "'");
         if (options.captureVideo && options.layers)
@@ -201,6 +220,9 @@ std::string usageText(const char* program)
            "                    made by the ffmpeg command)\n"
            "  --capture DIR     the same, but every frame as DIR/frame-NNNNNN.png; frame k\n"
            "                    shows show time k / FPS exactly\n"
+           "  --quality Q       how a captured video is encoded: draft (fastest, largest),\n"
+           "                    share (default: small, for uploading and any player) or\n"
+           "                    master (visually lossless, large)\n"
            "  --fps N           frames a second of the capture (default 60)\n"
            "  --until SECONDS   end the show at this show time: live play, the capture\n"
            "                    or the benchmark\n"

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "shell/renderer_kind.h"
+#include "shell/video_quality.h"
 
 namespace qelo {
 
@@ -25,6 +26,7 @@ struct CommandLine {
     bool stats = false;            // live play prints its frame-time table at the end
     bool layers = false;           // capture also writes the targets' pictures
     bool overwrite = false;        // capture may replace an existing video or frames
+    VideoQuality quality = VideoQuality::share;  // of a captured video
     bool help = false;
     bool version = false;
 };

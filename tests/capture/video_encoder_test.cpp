@@ -86,6 +86,73 @@ TEST(VideoArguments, FramesAndMusicMeetAtShowTimeZero)
     EXPECT_TRUE(hasPair(ffmpegArguments(settings), "-movflags", "+faststart"));
 }
 
+std::string valueOf(const std::vector<std::string>& arguments, const std::string& option)
+{
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == option) return arguments[i + 1];
+    return {};
+}
+
+// "9M", "18000k" or "9000000" in bits a second.
+double bitRate(const std::string& text)
+{
+    const double value = std::stod(text);
+    if (text.ends_with("M")) return value * 1e6;
+    if (text.ends_with("k")) return value * 1e3;
+    return value;
+}
+
+TEST(VideoArguments, EachQualityIsPlayableH264WithTheSameSoundAndFaststart)
+{
+    VideoSettings settings{"/out/show.mp4", 1024, 768, 60, 7201, "/data/vamma4.mp3"};
+    for (const VideoQuality quality : {VideoQuality::draft, VideoQuality::share, VideoQuality::master}) {
+        settings.quality = quality;
+        const std::vector<std::string> arguments = ffmpegArguments(settings);
+        const int index = static_cast<int>(quality);
+        EXPECT_EQ(valueOf(arguments, "-c:v"), "libx264") << index;
+        EXPECT_TRUE(hasPair(arguments, "-pix_fmt", "yuv420p")) << index;  // 4:4:4 plays in few players
+        EXPECT_TRUE(hasPair(arguments, "-b:a", "192k")) << index;
+        EXPECT_TRUE(hasPair(arguments, "-movflags", "+faststart")) << index;
+        EXPECT_EQ(arguments.back(), "/out/show.mp4") << index;
+        // Options go before the output: one -preset, one -crf, in order.
+        EXPECT_EQ(std::count(arguments.begin(), arguments.end(), "-preset"), 1) << index;
+        EXPECT_EQ(std::count(arguments.begin(), arguments.end(), "-crf"), 1) << index;
+    }
+}
+
+TEST(VideoArguments, QualitiesTradeSpeedForSize)
+{
+    VideoSettings settings{"/out/show.mkv", 1024, 768, 60, 7201, "/data/vamma4.mp3"};
+    settings.quality = VideoQuality::draft;
+    const std::vector<std::string> draft = ffmpegArguments(settings);
+    settings.quality = VideoQuality::share;
+    const std::vector<std::string> share = ffmpegArguments(settings);
+    settings.quality = VideoQuality::master;
+    const std::vector<std::string> master = ffmpegArguments(settings);
+
+    // Draft keeps the capture as fast as ever: the fastest preset, and a
+    // level whose ceiling its ~33 Mbit/s fits.
+    EXPECT_EQ(valueOf(draft, "-preset"), "ultrafast");
+    EXPECT_EQ(valueOf(draft, "-level:v"), "4.1");
+
+    // Share: High profile with B-frames (ultrafast has neither), and
+    // a rate ceiling that keeps the whole 120 s show, sound included, within
+    // 150 MB.
+    EXPECT_EQ(valueOf(share, "-profile:v"), "high");
+    EXPECT_NE(valueOf(share, "-preset"), "ultrafast");
+    // The rate cap bounds any stretch of video to the cap times its length
+    // plus one buffer.
+    const std::string ceiling = valueOf(share, "-maxrate");
+    const std::string buffer = valueOf(share, "-bufsize");
+    ASSERT_FALSE(ceiling.empty() || buffer.empty());
+    EXPECT_LE(((bitRate(ceiling) + bitRate(valueOf(share, "-b:a"))) * 120.017 + bitRate(buffer)) / 8, 150e6);
+
+    // Master: finer than share, not held to a rate.
+    EXPECT_EQ(valueOf(master, "-profile:v"), "high");
+    EXPECT_LT(std::stod(valueOf(master, "-crf")), std::stod(valueOf(share, "-crf")));
+    EXPECT_EQ(valueOf(master, "-maxrate"), "");
+}
+
 }  // namespace
 
 namespace qelo {

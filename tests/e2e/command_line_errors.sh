@@ -19,6 +19,9 @@ expect_error stray
 expect_error --renderer vulkan
 grep -q "gl, software or auto" "$work/err" || fail "--renderer vulkan printed: $(cat "$work/err")"
 expect_error --capture "$work/x" --stats
+expect_error --capture "$work/x" --quality draft
+grep -q "PNG frames are always exact" "$work/err" || fail "--quality with frames printed: $(cat "$work/err")"
+expect_error --capture "$work/x.mp4" --quality best
 
 timeout 20 "$qelo" --help >"$work/help" || fail "--help failed"
 grep -q -- '--capture DIR' "$work/help" || fail "--help text: $(cat "$work/help")"

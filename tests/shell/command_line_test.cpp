@@ -86,6 +86,15 @@ TEST(CommandLine, RendererStatsAndLiveUntil)
     EXPECT_EQ(parse({"--capture", "o", "--renderer", "software"}).error, "");
 }
 
+TEST(CommandLine, VideoQuality)
+{
+    EXPECT_EQ(parse({"--capture", "show.mp4"}).options.quality, VideoQuality::share);
+    EXPECT_EQ(parse({"--capture", "show.mp4", "--quality", "draft"}).options.quality, VideoQuality::draft);
+    EXPECT_EQ(parse({"--quality=master", "--capture", "show.mkv"}).options.quality, VideoQuality::master);
+    EXPECT_EQ(parse({"--capture", "show.mp4", "--quality", "master", "--quality", "share"}).options.quality,
+              VideoQuality::share);
+}
+
 TEST(CommandLine, BadArgumentsGiveOneClearLine)
 {
     const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
@@ -127,6 +136,11 @@ TEST(CommandLine, BadArgumentsGiveOneClearLine)
         {{"--benchmark", "--fps", "30"}, "--fps does not apply"},
         {{"--benchmark", "--windowed"}, "--benchmark renders off-screen"},
         {{"--benchmark=1"}, "--benchmark takes no value"},
+        {{"--capture", "s.mp4", "--quality", "best"}, "--quality needs draft, share or master, not 'best'"},
+        {{"--capture", "s.mp4", "--quality"}, "--quality needs draft, share or master"},
+        {{"--quality", "draft"}, "--quality applies only to --capture with a video"},
+        {{"--capture", "frames", "--quality", "master"}, "--quality applies to videos; PNG frames are always exact"},
+        {{"--benchmark", "--quality", "share"}, "--quality does not apply"},
     };
     for (const auto& [arguments, expected] : cases) {
         const ParsedCommandLine parsed = parse(arguments);
@@ -142,7 +156,7 @@ TEST(CommandLine, UsageNamesEveryOption)
 {
     const std::string usage = usageText("qelo");
     for (const char* option :
-         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--overwrite", "--benchmark", "--renderer", "--stats", "--help",
+         {"--windowed", "--fullscreen", "--data", "--capture", "--fps", "--until", "--layers", "--overwrite", "--benchmark", "--renderer", "--stats", "--quality", "--help",
           "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -109,6 +109,7 @@ int runCapture(const CommandLine& options, const fs::path& output)
     if (options.captureVideo) {
         settings.videoPath = output.string();
         settings.musicPath = videoMusicPath();
+        settings.quality = options.quality;
     } else {
         settings.directory = output.string();
     }
