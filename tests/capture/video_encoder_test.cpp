@@ -147,10 +147,13 @@ TEST(VideoArguments, QualitiesTradeSpeedForSize)
     ASSERT_FALSE(ceiling.empty() || buffer.empty());
     EXPECT_LE(((bitRate(ceiling) + bitRate(valueOf(share, "-b:a"))) * 120.017 + bitRate(buffer)) / 8, 150e6);
 
-    // Master: finer than share, not held to a rate.
+    // Master: finer than share, its peaks within High level 4.2 (62.5 Mbit/s
+    // and as large a buffer).
     EXPECT_EQ(valueOf(master, "-profile:v"), "high");
     EXPECT_LT(std::stod(valueOf(master, "-crf")), std::stod(valueOf(share, "-crf")));
-    EXPECT_EQ(valueOf(master, "-maxrate"), "");
+    EXPECT_EQ(valueOf(master, "-level:v"), "4.2");
+    EXPECT_LE(bitRate(valueOf(master, "-maxrate")), 62.5e6);
+    EXPECT_LE(bitRate(valueOf(master, "-bufsize")), 62.5e6);
 }
 
 }  // namespace
