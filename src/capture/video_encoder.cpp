@@ -103,15 +103,19 @@ std::vector<std::string> codecArguments(VideoQuality quality)
         // held to 9 Mbit/s (a window of 2 s), so the whole show with its
         // sound stays under 150 MB. x264 derives the level from the rate
         // cap: 3.2 fits 1024 x 768 at 60 fps and 9 Mbit/s.
+        // One encoder thread: with a rate cap and frame threads x264's
+        // output depends on timing, and a capture must come out the same in
+        // every run. One thread also fits: ~14 ms of one core a frame.
         return {"-c:v", "libx264", "-preset", "superfast", "-profile:v", "high", "-crf", "22", "-maxrate", "9M",
-                "-bufsize", "18M", "-pix_fmt", "yuv420p"};
+                "-bufsize", "18M", "-threads", "1", "-pix_fmt", "yuv420p"};
     case VideoQuality::master:
         // Visually lossless yet playable: CRF 12 in yuv420p (SSIM of luma
         // ~0.99 on the busiest scenes, ~48 Mbit/s there); lossless or 4:4:4
         // H.264 would need High 4:4:4, which few players decode. The cap
-        // only trims rare peaks and keeps it within High level 4.2.
+        // only trims rare peaks and keeps it within High level 4.2; one
+        // thread for the same reason as share (~25 ms of CPU a frame).
         return {"-c:v", "libx264", "-preset", "veryfast", "-profile:v", "high", "-crf", "12", "-maxrate", "60M",
-                "-bufsize", "60M", "-level:v", "4.2", "-pix_fmt", "yuv420p"};
+                "-bufsize", "60M", "-level:v", "4.2", "-threads", "1", "-pix_fmt", "yuv420p"};
     }
     return {};
 }
