@@ -121,76 +121,61 @@ void BM_SoftwareTreeFrame(benchmark::State& state)
 }
 BENCHMARK(BM_SoftwareTreeFrame)->Unit(benchmark::kMillisecond);
 
-void BM_SoftwareLargeBlendedQuads(benchmark::State& state)
-{
-    SoftwareContext context(width, height);
-    std::mt19937 random(2);
-    std::uniform_real_distribution<float> unit(0, 1);
-    for (auto _ : state) {
-        context.clear(ClearMask::colourAndDepth);
-        flatView(context);
-        context.enable(Capability::blend);
-        context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
-        context.begin(Primitive::quads);
-        for (int k = 0; k < 1400; ++k) {
-            const float x = unit(random) * 0.6f, y = unit(random) * 0.45f;
-            context.colour(unit(random), unit(random), unit(random), 0.1f);
-            context.vertex(x, y);
-            context.vertex(x + 0.39f, y);
-            context.vertex(x + 0.39f, y + 0.29f);
-            context.vertex(x, y + 0.29f);
-        }
-        context.end();
-    }
-}
-BENCHMARK(BM_SoftwareLargeBlendedQuads)->Unit(benchmark::kMillisecond);
+// `count` axis-aligned quads of size x size at random places of
+// [0, spreadX) x [0, spreadY) in the flat view, blended with the factors
+// given; each quad's own random colour at `alpha`, or one colour for all
+// when `oneColour` (a run the renderer may count and apply later).
+struct QuadLoad {
+    int count;
+    float spreadX, spreadY, sizeX, sizeY;
+    BlendFactor source, destination;
+    float alpha;
+    bool oneColour;
+};
 
-void BM_SoftwareSmallSquares(benchmark::State& state)
+void randomQuads(benchmark::State& state, const QuadLoad& load, std::uint32_t seed)
 {
     SoftwareContext context(width, height);
-    std::mt19937 random(3);
+    std::mt19937 random(seed);
     std::uniform_real_distribution<float> unit(0, 1);
     for (auto _ : state) {
         context.clear(ClearMask::colourAndDepth);
         flatView(context);
         context.enable(Capability::blend);
-        context.blendFunction(BlendFactor::one, BlendFactor::one);
+        context.blendFunction(load.source, load.destination);
+        if (load.oneColour) context.colour(0.02f, 0.03f, 0.05f, load.alpha);
         context.begin(Primitive::quads);
-        for (int k = 0; k < 5000; ++k) {
-            const float x = unit(random), y = unit(random) * 0.75f;
-            context.colour(unit(random), unit(random), unit(random), 1);
+        for (int k = 0; k < load.count; ++k) {
+            const float x = unit(random) * load.spreadX, y = unit(random) * load.spreadY;
+            if (!load.oneColour) context.colour(unit(random), unit(random), unit(random), load.alpha);
             context.vertex(x, y);
-            context.vertex(x + 0.0117f, y);
-            context.vertex(x + 0.0117f, y + 0.0117f);
-            context.vertex(x, y + 0.0117f);
-        }
-        context.end();
-    }
-}
-BENCHMARK(BM_SoftwareSmallSquares)->Unit(benchmark::kMillisecond);
-
-void BM_SoftwareRingStack(benchmark::State& state)
-{
-    SoftwareContext context(width, height);
-    std::mt19937 random(4);
-    std::uniform_real_distribution<float> unit(0, 1);
-    for (auto _ : state) {
-        context.clear(ClearMask::colourAndDepth);
-        flatView(context);
-        context.enable(Capability::blend);
-        context.blendFunction(BlendFactor::one, BlendFactor::oneMinusSourceAlpha);
-        context.colour(0.02f, 0.03f, 0.05f, 0.06f);
-        context.begin(Primitive::quads);
-        for (int k = 0; k < 1400; ++k) {
-            const float x = unit(random) * 0.6f, y = unit(random) * 0.45f;
-            context.vertex(x, y);
-            context.vertex(x + 0.39f, y);
-            context.vertex(x + 0.39f, y + 0.29f);
-            context.vertex(x, y + 0.29f);
+            context.vertex(x + load.sizeX, y);
+            context.vertex(x + load.sizeX, y + load.sizeY);
+            context.vertex(x, y + load.sizeY);
         }
         context.end();
         benchmark::DoNotOptimize(context.picture()[0]);
     }
+}
+
+// 1400 large quads of their own colours at alpha 0.1.
+void BM_SoftwareLargeBlendedQuads(benchmark::State& state)
+{
+    randomQuads(state, {1400, 0.6f, 0.45f, 0.39f, 0.29f, BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha, 0.1f, false}, 2);
+}
+BENCHMARK(BM_SoftwareLargeBlendedQuads)->Unit(benchmark::kMillisecond);
+
+// 5000 small opaque squares added.
+void BM_SoftwareSmallSquares(benchmark::State& state)
+{
+    randomQuads(state, {5000, 1.0f, 0.75f, 0.0117f, 0.0117f, BlendFactor::one, BlendFactor::one, 1.0f, false}, 3);
+}
+BENCHMARK(BM_SoftwareSmallSquares)->Unit(benchmark::kMillisecond);
+
+// The ring stack's load: 1400 large pieces of one colour added over each other.
+void BM_SoftwareRingStack(benchmark::State& state)
+{
+    randomQuads(state, {1400, 0.6f, 0.45f, 0.39f, 0.29f, BlendFactor::one, BlendFactor::oneMinusSourceAlpha, 0.06f, true}, 4);
 }
 BENCHMARK(BM_SoftwareRingStack)->Unit(benchmark::kMillisecond);
 
