@@ -14,6 +14,7 @@
 #include "render/render_target_bank.h"
 #include "shell/frame_loop.h"
 #include "shell/globals.h"
+#include "shell/renderer_kind.h"
 #include "timeline/scene_list.h"
 
 namespace qelo {
@@ -53,7 +54,8 @@ void ShowBenchmark::begin()
 
 ShowBenchmark::Time ShowBenchmark::finishedNow() const
 {
-    glFinish();
+    // The software renderer has finished when its calls return.
+    if (activeRenderer == RendererKind::gl) glFinish();
     return std::chrono::steady_clock::now();
 }
 
@@ -134,7 +136,8 @@ void ShowBenchmark::end(const std::string& rendererName)
     std::printf("qelo benchmark: %lld frames at 60 a second of show time, off-screen; %.1f s, %.1f fps\n",
                 static_cast<long long>(count), wall / 1000.0, wall > 0 ? count * 1000.0 / wall : 0.0);
     std::fputs(frameTable(statistics, rendererName).c_str(), stdout);
-    std::printf("peak resident memory %.0f MB; phases timed with glFinish between them\n", peakResidentMegabytes());
+    std::printf("peak resident memory %.0f MB%s\n", peakResidentMegabytes(),
+                activeRenderer == RendererKind::gl ? "; phases timed with glFinish between them" : "");
     std::fflush(stdout);
 }
 
