@@ -28,9 +28,10 @@ int main(int argc, char** argv)
     const int seconds = std::atoi(argv[2]);
     const std::filesystem::path out = std::filesystem::absolute(argv[4]);
     std::error_code error;
-    std::filesystem::current_path(argv[3], error);
+    std::filesystem::create_directories(out, error);
+    if (!error) std::filesystem::current_path(argv[3], error);
     if (fps < 1 || seconds < 0 || error) {
-        std::fputs("qelo_web_reference: bad FPS, SECONDS or DATA_DIR\n", stderr);
+        std::fputs("qelo_web_reference: bad FPS, SECONDS, DATA_DIR or OUT_DIR\n", stderr);
         return 2;
     }
     sdl::windowOptions.headless = true;
