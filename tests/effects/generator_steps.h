@@ -1,9 +1,10 @@
 #pragma once
-// Predicting the shared generator from a known state, independently of it:
-// the recurrence stepped by hand.
+// The shared generator seen from outside: the recurrence stepped by hand
+// (independently of rand()), and how many values a routine drew.
 #include <cstdint>
+#include <functional>
 
-#include "effects/draw_count.h"
+#include "shell/random.h"
 
 namespace qelo::testing {
 
@@ -23,6 +24,23 @@ inline std::uint32_t seedWithNextRemainder(int remainder)
     std::uint32_t seed = 1;
     while (nextValue(seed) % 100 != remainder) ++seed;
     return seed;
+}
+
+// Number of draws that lead from state `before` to `after` (at most
+// `limit`); -1 when `after` is not reached.
+inline std::int64_t drawsBetween(std::uint32_t before, std::uint32_t after, std::int64_t limit = 100000)
+{
+    for (std::int64_t n = 0; n <= limit; ++n, before = stateAfter(before, 1))
+        if (before == after) return n;
+    return -1;
+}
+
+// Draws made by `action`.
+inline std::int64_t drawsMadeBy(const std::function<void()>& action)
+{
+    const std::uint32_t before = randState();
+    action();
+    return drawsBetween(before, randState());
 }
 
 }  // namespace qelo::testing

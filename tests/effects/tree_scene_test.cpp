@@ -1,5 +1,7 @@
-// The tree scene's route and random draws. No GL context is current here, so
-// drawing does nothing and only the generator and the record change.
+// The tree scene where the golden frames cannot tell (it runs once, from 55
+// to 100 s, at a steady rate there): its pulse catching up after a stall, a
+// second first frame, and colours finer than a picture shows. No GL context
+// is current here, so drawing only changes the generator and the record.
 #include "effects/tree_scene.h"
 
 #include <gtest/gtest.h>
@@ -33,54 +35,6 @@ protected:
     TreeSceneState state;
 };
 
-TEST_F(TreeScene, RouteFromTheFixedSeedGivesTheKnownControlPoints)
-{
-    SplinePath route(10, true);
-    srand(5);
-    chooseRoute(route);
-    EXPECT_EQ(randState(), stateAfter(23332, 30));
-    // Point 0: z from the first draw, y from the second, x from the third.
-    EXPECT_NEAR(route.points()[0].x, 16.504f, 1e-4f);
-    EXPECT_NEAR(route.points()[0].y, 8.4462f, 1e-4f);
-    EXPECT_NEAR(route.points()[0].z, 10.695f, 1e-4f);
-    EXPECT_NEAR(route.points()[1].x, -16.28f, 1e-4f);
-    EXPECT_NEAR(route.points()[1].y, 0.4382f, 1e-4f);
-    EXPECT_NEAR(route.points()[1].z, 10.761f, 1e-4f);
-    EXPECT_NEAR(route.points()[2].x, 1.996f, 1e-4f);
-    EXPECT_NEAR(route.points()[2].y, 2.268f, 1e-4f);
-    EXPECT_NEAR(route.points()[2].z, 14.184f, 1e-4f);
-}
-
-TEST_F(TreeScene, FirstFrameDrawsTheRouteThenOnePerBranchThenThree)
-{
-    srand(4321);
-    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
-    // The pulse clock was just made: no pulse draw. Then the reseeded route,
-    // the 3000 branches and the three unused draws.
-    EXPECT_EQ(randState(), stateAfter(23332, 30 + 3000 + 3));
-    ASSERT_TRUE(state.cameraPath);
-    EXPECT_EQ(state.cameraPath->count(), 10);
-    EXPECT_TRUE(state.cameraPath->closed());
-    EXPECT_TRUE(state.pulseClock);
-}
-
-TEST_F(TreeScene, LaterFramesDrawTheTreeAndThreeAndThePulseEveryHalfSecond)
-{
-    drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
-    const Vec3 routeStart = state.cameraPath->points()[0];
-
-    EXPECT_EQ(frameDraws(77, false, 0.1f), 3000 + 3);
-    wait(499);
-    EXPECT_EQ(frameDraws(78, false, 0.5f), 3000 + 3);
-    wait(2);
-    EXPECT_EQ(frameDraws(79, false, 0.5f), 1 + 3000 + 3);
-    EXPECT_EQ(frameDraws(80, false, 0.5f), 3000 + 3);
-
-    // The route stays until the next first frame.
-    EXPECT_EQ(state.cameraPath->points()[0].x, routeStart.x);
-    EXPECT_EQ(state.cameraPath->points()[0].z, routeStart.z);
-}
-
 TEST_F(TreeScene, PulseBehindAfterAnInactiveStretchFiresOncePerCall)
 {
     drawTreeScene(testing::scratchDrawing(), state, 0.0f, true);
@@ -103,12 +57,6 @@ TEST_F(TreeScene, AnotherFirstFrameChoosesTheSameRouteAgain)
     EXPECT_EQ(state.cameraPath->points()[7].x, first.x);
     EXPECT_EQ(state.cameraPath->points()[7].y, first.y);
 }
-
-}  // namespace
-}  // namespace qelo
-
-namespace qelo {
-namespace {
 
 // w = radius / 60 stays in double until the colour converts it; a w rounded
 // to a float first changes 1 - w at some radii (about one ring draw in 90).
