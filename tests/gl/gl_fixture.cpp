@@ -93,27 +93,6 @@ unsigned boundTexture()
     return static_cast<unsigned>(name);
 }
 
-void expectAdditiveBlendingOnly()
-{
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    GLint source = 0;
-    GLint destination = 0;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_ONE);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-std::array<float, 4> currentColour()
-{
-    std::array<float, 4> colour{};
-    glGetFloatv(GL_CURRENT_COLOR, colour.data());
-    return colour;
-}
-
 int textureWidthIn(unsigned name)
 {
     glBindTexture(GL_TEXTURE_2D, name);

@@ -50,13 +50,6 @@ int textureWidthIn(unsigned name);
 // Whether two colours differ by at most `tolerance` in every channel.
 bool near(const Rgba& a, const Rgba& b, int tolerance = 1);
 
-// In the current context: blending on with (GL_ONE, GL_ONE_MINUS_SRC_ALPHA),
-// depth test, texturing and culling off; the state the additive scenes leave.
-void expectAdditiveBlendingOnly();
-
-// The current colour of the current context.
-std::array<float, 4> currentColour();
-
 class ShowGlTest : public ::testing::Test {
 protected:
     void SetUp() override { showContext(); }

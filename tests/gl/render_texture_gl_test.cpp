@@ -1,13 +1,12 @@
-// Render targets: isolated contexts whose state persists, the viewport and
-// orientation of the picture, and the bind/release/read-back bookkeeping.
+// Render targets: isolated contexts whose state persists, and the
+// bind/release/read-back bookkeeping. (Which context holds which picture the
+// start-up test checks; the picture's orientation the off-screen paths test.)
 #include <GL/gl.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "gl/gl_fixture.h"
-#include "render/image_texture.h"
-#include "render/image_texture.h"
 #include "render/render_target_bank.h"
 #include "shell/globals.h"
 
@@ -15,33 +14,6 @@ namespace qelo::test {
 namespace {
 
 using RenderTextureTest = ShowGlTest;
-
-void quad(float x0, float y0, float x1, float y1, float z = 0)
-{
-    glBegin(GL_QUADS);
-    glVertex3f(x0, y0, z);
-    glVertex3f(x1, y0, z);
-    glVertex3f(x1, y1, z);
-    glVertex3f(x0, y1, z);
-    glEnd();
-}
-
-TEST_F(RenderTextureTest, TexturesExistOnlyInTheContextThatUploadedThem)
-{
-    ImageTexture portrait;  // named in the window's context, like start-up's
-    const std::vector<std::uint8_t> picture(16 * 16 * 4, 200);
-    renderTargets.target(3).makeCurrent();
-    portrait.writePixels(picture.data(), 16, 16);
-    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
-
-    renderTargets.target(2).makeCurrent();
-    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
-    mainWindow.makeCurrent();
-    EXPECT_EQ(textureWidthIn(portrait.textureName), 0);
-    renderTargets.target(3).makeCurrent();
-    EXPECT_EQ(textureWidthIn(portrait.textureName), 16);
-    mainWindow.makeCurrent();
-}
 
 TEST_F(RenderTextureTest, EachTargetKeepsItsOwnStateFromOneMakeCurrentToTheNext)
 {
@@ -73,45 +45,6 @@ TEST_F(RenderTextureTest, EachTargetKeepsItsOwnStateFromOneMakeCurrentToTheNext)
     EXPECT_EQ(mode, GL_TEXTURE);
     glMatrixMode(GL_MODELVIEW);
     mainWindow.makeCurrent();
-}
-
-TEST_F(RenderTextureTest, ReadPixelsGivesTheDrawnPictureWithRowZeroAtTheBottom)
-{
-    RenderTexture& target = renderTargets.target(2);
-    EXPECT_EQ(target.storageHeight, 1024);  // 768 drawn rows in a 1024-row storage
-    EXPECT_EQ(target.vScale, 0.75f);
-    renderTargets.clearAll();
-    target.makeCurrent();
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);  // the lower left of the storage
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 1024);
-    EXPECT_EQ(viewport[3], 768);
-    orthoPixels();
-    glColor4f(1, 0, 0, 1);
-    quad(0, 0, 1024, 1);      // the bottom row
-    glColor4f(0, 0, 1, 1);
-    quad(0, 767, 1024, 768);  // the top row of the drawn area
-    EXPECT_EQ(targetPixel(2, 500, 0), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(targetPixel(2, 500, 767), (Rgba{0, 0, 255, 255}));
-    EXPECT_EQ(targetPixel(2, 500, 1), (Rgba{0, 0, 0, 0}));
-}
-
-TEST_F(RenderTextureTest, DepthTestHidesFartherGeometry)
-{
-    renderTargets.clearAll();
-    renderTargets.target(3).makeCurrent();
-    orthoPixels();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glColor4f(1, 0, 0, 1);
-    quad(100, 100, 300, 300, 0.5f);  // near (ortho z is negated depth)
-    glColor4f(0, 1, 0, 1);
-    quad(0, 0, 400, 400, -0.5f);     // far, drawn second
-    glDisable(GL_DEPTH_TEST);
-    EXPECT_EQ(targetPixel(3, 200, 200), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(targetPixel(3, 50, 50), (Rgba{0, 255, 0, 255}));
 }
 
 TEST_F(RenderTextureTest, BindingTwiceBindsOnce)
@@ -153,7 +86,7 @@ TEST_F(RenderTextureTest, ReadPixelsTwiceReadsOnce)
     EXPECT_FALSE(target.pixelsCurrent);
     orthoPixels();
     glColor4f(0, 1, 0, 1);
-    quad(0, 0, 4, 4);
+    glRectf(0, 0, 4, 4);
     EXPECT_EQ(target.readPixels()[1], 255);
     mainWindow.makeCurrent();
 }
