@@ -25,23 +25,6 @@ std::vector<MeshTriangle> trianglesOf(const Mesh& mesh)
     return {mesh.triangles().begin(), mesh.triangles().end()};
 }
 
-TEST(Cone, ThreeSidesOneRingIsTheBranchPyramid)
-{
-    const float r = 0.75f, l = 15.0f;
-    const Mesh cone = qelo::makeCone(r, l, 3, 1);
-    ASSERT_EQ(cone.vertexCount(), 5);
-    ASSERT_EQ(cone.triangleCount(), 6);
-    const auto v = cone.vertices();
-    const double third = 2.0943951023931953;  // 120 degrees
-    EXPECT_EQ(v[0].position, Vec3(0, l / 2, r));
-    expectNear(v[1].position, {float(r * std::sin(third)), l / 2, float(r * std::cos(third))});
-    expectNear(v[2].position, {float(r * std::sin(2 * third)), l / 2, float(r * std::cos(2 * third))});
-    EXPECT_EQ(v[3].position, Vec3(0, -l / 2, 0));
-    EXPECT_EQ(v[4].position, Vec3(0, l / 2, 0));
-    const std::vector<MeshTriangle> expected = {{0, 3, 1}, {4, 0, 1}, {1, 3, 2}, {4, 1, 2}, {2, 3, 0}, {4, 2, 0}};
-    EXPECT_EQ(trianglesOf(cone), expected);
-}
-
 // The angle is j / c x 6.2831855 held in double: with seven sides six of
 // the seven corners differ in their last bits from an angle kept as a float.
 TEST(Cone, CornerAnglesAreNotRoundedToFloat)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "geometry/mesh.h"
@@ -28,22 +29,18 @@ Mesh sampleMesh()
     return mesh;
 }
 
+// Same counts and equal values in both arrays.
 void expectSameContents(const Mesh& a, const Mesh& b)
 {
     ASSERT_EQ(a.vertexCount(), b.vertexCount());
     ASSERT_EQ(a.triangleCount(), b.triangleCount());
     ASSERT_EQ(a.vertices().size(), b.vertices().size());
     for (std::size_t i = 0; i < a.vertices().size(); ++i) {
-        EXPECT_EQ(a.vertices()[i].position, b.vertices()[i].position) << i;
-        EXPECT_EQ(a.vertices()[i].normal, b.vertices()[i].normal) << i;
-        EXPECT_EQ(a.vertices()[i].texCoord.x, b.vertices()[i].texCoord.x) << i;
-        EXPECT_EQ(a.vertices()[i].texCoord.y, b.vertices()[i].texCoord.y) << i;
-        EXPECT_EQ(a.vertices()[i].colour, b.vertices()[i].colour) << i;
+        const MeshVertex &x = a.vertices()[i], &y = b.vertices()[i];
+        EXPECT_TRUE(x.position == y.position && x.normal == y.normal && x.texCoord.x == y.texCoord.x &&
+                    x.texCoord.y == y.texCoord.y && x.colour == y.colour) << i;
     }
-    ASSERT_EQ(a.triangles().size(), b.triangles().size());
-    for (std::size_t i = 0; i < a.triangles().size(); ++i) {
-        EXPECT_EQ(a.triangles()[i], b.triangles()[i]) << i;
-    }
+    EXPECT_TRUE(std::ranges::equal(a.triangles(), b.triangles()));
 }
 
 TEST(Mesh, AllocatedVerticesTakeTheDefaultsAndTrianglesAreZeroed)
