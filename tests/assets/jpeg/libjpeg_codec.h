@@ -1,7 +1,8 @@
 #pragma once
 // libjpeg-turbo as the independent codec: it encodes the test pictures and
 // decodes them the way qelo's decoder works (float inverse DCT, no fancy
-// upsampling), for conformance tests and the benchmark.
+// upsampling), for the conformance tests, the checks of the shipped pictures
+// and the benchmark.
 #include <cstdint>
 #include <utility>
 #include <vector>
