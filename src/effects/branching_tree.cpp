@@ -1,9 +1,9 @@
 #include "effects/branching_tree.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -71,7 +71,8 @@ Mesh& builtBranch(float size)
 {
     constexpr std::size_t capacity = 8192;  // the show's tree has at most 3000 sizes
     static std::unordered_map<std::uint32_t, Mesh> bySize;
-    const std::uint32_t key = std::bit_cast<std::uint32_t>(size);
+    std::uint32_t key = 0;  // the float's bits
+    std::memcpy(&key, &size, sizeof key);
     if (const auto found = bySize.find(key); found != bySize.end()) return found->second;
     if (bySize.size() >= capacity) bySize.clear();
     return bySize.emplace(key, branchMesh(size)).first->second;

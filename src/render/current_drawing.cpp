@@ -15,8 +15,7 @@ DrawingContext* current = nullptr;
 
 DrawingContext& windowDrawing()
 {
-    static GlContext gl;
-    if (activeRenderer == RendererKind::gl) return gl;
+    if (activeRenderer == RendererKind::gl) return glWindowDrawing();
     static software::SoftwareContext window(1, 1);
     return window;
 }

@@ -164,7 +164,7 @@ std::uint8_t* RenderTexture::readPixels()
     const bool direct = width == storageWidth && height <= storageHeight;
     const std::size_t blockBytes = direct ? byteCount(storageWidth, storageHeight) : byteCount(width, height);
     if (!pixels || pixelsBytes != blockBytes) {
-        pixels = std::make_unique_for_overwrite<std::uint8_t[]>(blockBytes == 0 ? 1 : blockBytes);
+        pixels.reset(new std::uint8_t[blockBytes == 0 ? 1 : blockBytes]);  // left uninitialised: read over at once
         pixelsBytes = blockBytes;
     }
     std::vector<std::uint8_t> storage(direct ? 0 : byteCount(storageWidth, storageHeight));

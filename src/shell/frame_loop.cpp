@@ -34,24 +34,33 @@ void shutDown()
     tileTextures = nullptr;
 }
 
-bool runShow(const FrameHook& afterFrame, TargetFailure onFailure)
+bool beginShow(TargetFailure onFailure)
 {
     mainWindow.create();
     // A failed creation has told the user why; start-up needs the window's
     // context and the off-screen targets, so nothing more can run.
     if (!mainWindow.running) return false;
+    return startUp(onFailure);
+}
 
-    const bool started = startUp(onFailure);
+void showFrame(const FrameHook& afterFrame)
+{
+    // On the first pass start-up has left target 4's context current, so
+    // this clears target 4, which clearAll clears again anyway. The
+    // stencil, which nothing uses, is cleared with the depth for speed.
+    currentDrawing().clear(ClearMask::colourAndDepth);
+    frameStep();
+    if (afterFrame) afterFrame();
+    mainWindow.pumpMessages();
+}
+
+bool runShow(const FrameHook& afterFrame, TargetFailure onFailure)
+{
+    // Without a window nothing was made: the loop does not run and shutDown
+    // finds nothing to destroy.
+    const bool started = beginShow(onFailure);
     showClock.restart();
-    while (mainWindow.running) {
-        // On the first pass start-up has left target 4's context current, so
-        // this clears target 4, which clearAll clears again anyway. The
-        // stencil, which nothing uses, is cleared with the depth for speed.
-        currentDrawing().clear(ClearMask::colourAndDepth);
-        frameStep();
-        if (afterFrame) afterFrame();
-        mainWindow.pumpMessages();
-    }
+    while (mainWindow.running) showFrame(afterFrame);
     shutDown();
     return started;
 }

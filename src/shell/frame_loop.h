@@ -22,11 +22,20 @@ void shutDown();
 // the window's context current. Capture hangs its work here.
 using FrameHook = std::function<void()>;
 
+// The show in steps, for hosts that draw one frame per callback (a
+// browser): runShow is beginShow, show time started, showFrame while
+// mainWindow.running, shutDown.
+//
 // Creates mainWindow; if that fails, returns false at once, without
 // start-up. Otherwise runs start-up (which, when the render targets cannot
-// be made, stops or carries on as `onFailure` says), starts show time, loops
-// (glClear, frameStep, afterFrame, pumpMessages) while mainWindow.running,
-// shuts down and returns whether start-up succeeded.
+// be made, stops or carries on as `onFailure` says) and returns whether it
+// succeeded.
+bool beginShow(TargetFailure onFailure = TargetFailure::Stop);
+// One pass of the loop: glClear, frameStep, afterFrame, pumpMessages.
+void showFrame(const FrameHook& afterFrame = {});
+
+// beginShow, then show time started, frames while mainWindow.running and
+// shutDown; returns what beginShow returned.
 bool runShow(const FrameHook& afterFrame = {}, TargetFailure onFailure = TargetFailure::Stop);
 
 }  // namespace qelo

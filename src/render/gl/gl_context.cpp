@@ -35,6 +35,12 @@ GLint glFilter(TextureFilter filter) { return filter == TextureFilter::nearest ?
 
 }  // namespace
 
+DrawingContext& glWindowDrawing()
+{
+    static GlContext gl;
+    return gl;
+}
+
 void GlContext::matrixMode(MatrixMode mode) { glMatrixMode(mode == MatrixMode::projection ? GL_PROJECTION : GL_MODELVIEW); }
 void GlContext::loadIdentity() { glLoadIdentity(); }
 void GlContext::pushMatrix() { glPushMatrix(); }

@@ -49,4 +49,7 @@ public:
     std::int32_t maxTextureSize() override;
 };
 
+// The window's GlContext: one for the process, as GL itself is.
+DrawingContext& glWindowDrawing();
+
 }  // namespace qelo
