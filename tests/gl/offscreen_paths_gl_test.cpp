@@ -66,13 +66,6 @@ void expectEveryFrameArrives(RenderTexture& target)
     expectPictureArrived(target, 128);
 }
 
-TEST_F(OffscreenPathTest, ThisDriverSharesTargetPicturesWithoutCopies)
-{
-    EXPECT_TRUE(offscreen.zeroCopyWorks());
-    EXPECT_TRUE(offscreen.readBackWorks());
-    for (int k = 0; k < 5; ++k) EXPECT_TRUE(sdl::sharesWithoutCopy(renderTargets.target(k).surface)) << k;
-}
-
 TEST_F(OffscreenPathTest, ZeroCopyTargetDeliversEveryFrame)
 {
     RenderTexture target(1024, 768);

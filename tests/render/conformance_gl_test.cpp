@@ -52,16 +52,21 @@ void pixelView(DrawingContext& calls)
     calls.loadIdentity();
 }
 
-void quad(DrawingContext& calls, float left, float bottom, float right, float top, float z = 0)
+// Texture rectangle (s0, t0) to (s1, t1) over the quad, corners counter-clockwise.
+struct TexRect {
+    float s0 = 0, t0 = 0, s1 = 1, t1 = 1;
+};
+
+void quad(DrawingContext& calls, float left, float bottom, float right, float top, float z = 0, TexRect tex = {})
 {
     calls.begin(Primitive::quads);
-    calls.texCoord(0, 0);
+    calls.texCoord(tex.s0, tex.t0);
     calls.vertex(left, bottom, z);
-    calls.texCoord(1, 0);
+    calls.texCoord(tex.s1, tex.t0);
     calls.vertex(right, bottom, z);
-    calls.texCoord(1, 1);
+    calls.texCoord(tex.s1, tex.t1);
     calls.vertex(right, top, z);
-    calls.texCoord(0, 1);
+    calls.texCoord(tex.s0, tex.t1);
     calls.vertex(left, top, z);
     calls.end();
 }
@@ -147,16 +152,7 @@ void texturedQuadFlat(DrawingContext& calls, TextureFilter filter)
     calls.enable(Capability::blend);
     calls.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
     calls.colour(1, 0.9f, 0.8f, 1);
-    calls.begin(Primitive::quads);
-    calls.texCoord(0.13f, 0.2f);
-    calls.vertex(0.1f, 0.05f, 0);
-    calls.texCoord(1.63f, 0.2f);
-    calls.vertex(0.8f, 0.05f, 0);
-    calls.texCoord(1.63f, 1.3f);
-    calls.vertex(0.8f, 0.7f, 0);
-    calls.texCoord(0.13f, 1.3f);
-    calls.vertex(0.1f, 0.7f, 0);
-    calls.end();
+    quad(calls, 0.1f, 0.05f, 0.8f, 0.7f, 0, {0.13f, 0.2f, 1.63f, 1.3f});
 }
 
 // A floor running from under the eye to the distance: clipped by the near
@@ -169,16 +165,7 @@ void texturedFloorInPerspective(DrawingContext& calls)
     loadPattern(calls, TextureFilter::linear);
     calls.enable(Capability::texture2D);
     calls.colour(1, 1, 1, 1);
-    calls.begin(Primitive::quads);
-    calls.texCoord(0, -2);
-    calls.vertex(-2, -6, 0);
-    calls.texCoord(2, -2);
-    calls.vertex(2, -6, 0);
-    calls.texCoord(2, 6);
-    calls.vertex(2, 12, 0);
-    calls.texCoord(0, 6);
-    calls.vertex(-2, 12, 0);
-    calls.end();
+    quad(calls, -2, -6, 2, 12, 0, {0, -2, 2, 6});
 }
 
 // Colour-graded triangles each reaching far out of one side of the view

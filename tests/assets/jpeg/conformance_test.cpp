@@ -99,15 +99,6 @@ TEST(JpegConformance, EveryLayoutAtOddSizes)
     }
 }
 
-TEST(JpegConformance, RestartMarkersAsLibjpegWritesThem)
-{
-    for (const int interval : {1, 5}) {
-        EncodeOptions options;
-        options.restartInterval = interval;
-        expectClose(encodeWithLibjpeg(photoLike(150, 70, 3, 70), options), "interval " + std::to_string(interval));
-    }
-}
-
 TEST(JpegConformance, ApplicationAndCommentSegments)
 {
     EncodeOptions options = sampling(2, 1);

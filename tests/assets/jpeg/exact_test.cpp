@@ -132,39 +132,6 @@ TEST(JpegExact, ComponentsMarkedAsRgbAreTakenAsTheyAre)
         EXPECT_EQ(rgbaAt(decodeOrFail(yCbCr), 0, 0), converted);
 }
 
-TEST(JpegExact, ChromaOfA420PictureFillsTwoByTwoPixels)
-{
-    // The Cb block carries AC detail; decoded alone as a grey picture it
-    // gives the chroma samples S(x, y). In the 4:2:0 picture (grey luma,
-    // neutral Cr) pixel (px, py) must show S(px / 2, py / 2).
-    Coefficients detail{};
-    detail[0] = 3;
-    detail[1] = -20;
-    detail[2] = 17;
-    detail[4] = 9;
-    detail[9] = -6;
-    detail[20] = 4;
-    detail[63] = 1;
-    BuiltPicture alone = greyPicture(8, 8, 8);
-    alone.blocks = {detail};
-    const PixelSink chroma = decodeOrFail(build(alone));
-
-    BuiltPicture picture;
-    picture.width = 16;
-    picture.height = 16;
-    picture.quant[0] = flatQuant(8);
-    picture.components = {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}};
-    picture.blocks = {dcBlock(0), dcBlock(0), dcBlock(0), dcBlock(0), detail, dcBlock(0)};
-    const PixelSink sink = decodeOrFail(build(picture));
-    for (int py = 0; py < 16; ++py) {
-        for (int px = 0; px < 16; ++px) {
-            const int cbPrime = chroma.at(px / 2, py / 2)[0] - 128;
-            const auto blue = static_cast<int>(128.0f + 1.772f * static_cast<float>(cbPrime));
-            ASSERT_EQ(sink.at(px, py)[2], std::clamp(blue, 0, 255)) << px << "," << py;
-        }
-    }
-}
-
 TEST(JpegExact, SingleComponentWithLargeFactorsIsOneBlockPerMcu)
 {
     BuiltPicture picture = greyPicture(16, 16, 8);
