@@ -72,16 +72,6 @@ void expectNear(const Vec3& actual, const Vec3& expected, float tolerance = 2e-5
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-Vec3 weighted(const SplinePath& path, std::initializer_list<std::pair<int, float>> terms, float divisor)
-{
-    Vec3 sum;
-    for (const auto& [index, weight] : terms) {
-        const Vec3 p = path.points()[static_cast<std::size_t>(index)];
-        sum = {sum.x + weight * p.x, sum.y + weight * p.y, sum.z + weight * p.z};
-    }
-    return {sum.x / divisor, sum.y / divisor, sum.z / divisor};
-}
-
 TEST(SplineWeights, AreTheUniformCubicBSplineWeights)
 {
     const auto at0 = qelo::splineWeights(0.0f);
@@ -118,31 +108,6 @@ TEST(SplinePath, SplitMatchesStepwiseSubtractionForEveryParameter)
             }
         }
     }
-}
-
-TEST(SplinePath, ClosedPathWrapsAroundItsControlPoints)
-{
-    const SplinePath path = makePath(10, true);
-    EXPECT_EQ(path.pointAt(0.0f), path.pointAt(1.0f));
-    EXPECT_EQ(path.pointAt(1.25f), path.pointAt(0.25f));
-    EXPECT_EQ(path.pointAt(-0.25f), path.pointAt(0.75f));
-    expectNear(path.pointAt(0.0f), weighted(path, {{0, 1}, {1, 4}, {2, 1}}, 6));
-    // u = 0.95: segment 9 at t = 0.5 blends P9, P0, P1, P2.
-    expectNear(path.pointAt(0.95f), weighted(path, {{9, 1}, {0, 23}, {1, 23}, {2, 1}}, 48));
-}
-
-TEST(SplinePath, OpenPathClampsTheSegmentButNotTheFraction)
-{
-    const SplinePath path = makePath(30, false);
-    // u = 0.5: d = 14, segment 13 at t = 1, i.e. segment 14 at t = 0.
-    expectNear(path.pointAt(0.5f), weighted(path, {{14, 1}, {15, 4}, {16, 1}}, 6));
-    // u = 1: the last segment at t = 1, the last point used twice.
-    expectNear(path.pointAt(1.0f), weighted(path, {{28, 1}, {29, 5}}, 6));
-    // Beyond the ends the first and last segments carry on past t = 0 and t = 1.
-    EXPECT_EQ(path.pointAt(-0.1f), blend(path, 0, 1, 2, 3, static_cast<float>(28 * -0.1f + 3)));
-    EXPECT_EQ(path.pointAt(1.1f), blend(path, 27, 28, 29, 29, static_cast<float>(28 * 1.1f - 30)));
-    expectNear(path.pointAt(-0.1f), blend(path, 0, 1, 2, 3, 0.2f), 1e-4f);
-    expectNear(path.pointAt(1.1f), blend(path, 27, 28, 29, 29, 0.8f), 1e-4f);
 }
 
 TEST(SplinePath, HugeAndNonFiniteParametersTakeConstantTime)
