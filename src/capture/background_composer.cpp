@@ -1,11 +1,15 @@
 #include "capture/background_composer.h"
 
 #include "capture/video_encoder.h"
+#include "capture/yuv_frame.h"
 
 namespace qelo {
 
-BackgroundComposer::BackgroundComposer(VideoEncoder& video, std::size_t pixelCount)
-    : video(video), frame(pixelCount * 4), worker([this] { run(); })
+BackgroundComposer::BackgroundComposer(VideoEncoder& video)
+    : video(video),
+      frame(yuv420Bytes(video.width(), video.height())),
+      rows(static_cast<std::size_t>(video.width()) * 2 * 4),
+      worker([this] { run(); })
 {
 }
 
@@ -47,6 +51,20 @@ std::string BackgroundComposer::drain()
     return failure;
 }
 
+void BackgroundComposer::compose()
+{
+    const std::int32_t width = video.width(), height = video.height();
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    std::vector<LayerView> band = layers;
+    for (std::int32_t row = 0; row < height; row += 2) {
+        const std::int32_t count = row + 1 < height ? 2 : 1;
+        for (std::size_t k = 0; k < band.size(); ++k) band[k].rgba = layers[k].rgba + row * rowBytes;
+        composeLayers(rows.data(), band, static_cast<std::size_t>(width) * count);
+        rgbaRowsToYuv420(rows.data(), rows.data() + (count - 1) * rowBytes, width,
+                         yuvRowsAt(frame.data(), width, height, row));
+    }
+}
+
 void BackgroundComposer::run()
 {
     std::unique_lock<std::mutex> guard(lock);
@@ -54,7 +72,7 @@ void BackgroundComposer::run()
         changed.wait(guard, [this] { return pending || stopping; });
         if (!pending) return;  // stopping with nothing in flight
         guard.unlock();
-        composeLayers(frame.data(), layers, frame.size() / 4);
+        compose();
         guard.lock();
         pending = false;
         writing = true;
@@ -63,7 +81,7 @@ void BackgroundComposer::run()
         const bool failedBefore = !failure.empty();
         guard.unlock();
         // After a failure ffmpeg is gone: nothing more is sent.
-        const std::string result = failedBefore ? std::string() : video.writeFrame(frame.data());
+        const std::string result = failedBefore ? std::string() : video.writeYuvFrame(frame.data());
         guard.lock();
         if (!result.empty() && failure.empty()) failure = result;
         writing = false;

@@ -1,8 +1,10 @@
 #pragma once
-// Blends a captured frame's layers and hands it to the video encoder on a
-// thread of its own, while the show renders the next frame: blending and
-// waiting for ffmpeg to take 3 MB through the pipe cost the render loop
-// about 4 ms a frame. One frame is in flight at a time.
+// Blends a captured frame's layers, converts it to yuv420p (yuv_frame.h)
+// and hands it to the video encoder on a thread of its own, while the show
+// renders the next frame: blending, converting and waiting for ffmpeg to take
+// the frame through the pipe would cost the render loop several ms a frame.
+// Two rows at a time are blended and converted while they are in the cache.
+// One frame is in flight at a time.
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -18,8 +20,9 @@ class VideoEncoder;
 
 class BackgroundComposer {
 public:
-    // Frames of pixelCount RGBA pixels go to `video`, which must outlive this.
-    BackgroundComposer(VideoEncoder& video, std::size_t pixelCount);
+    // Frames of video's width x height go to `video`, which is started and
+    // must outlive this.
+    explicit BackgroundComposer(VideoEncoder& video);
     ~BackgroundComposer();  // finishes the frame in flight
     BackgroundComposer(const BackgroundComposer&) = delete;
     BackgroundComposer& operator=(const BackgroundComposer&) = delete;
@@ -37,9 +40,12 @@ public:
 
 private:
     void run();
+    // The layers blended and converted into `frame`.
+    void compose();
 
     VideoEncoder& video;
-    std::vector<std::uint8_t> frame;
+    std::vector<std::uint8_t> frame;  // yuv420p
+    std::vector<std::uint8_t> rows;   // two blended RGBA rows
     std::mutex lock;
     std::condition_variable changed;
     std::vector<LayerView> layers;  // of the frame in flight

@@ -58,7 +58,7 @@ bool FrameCapture::begin()
     VideoSettings output{settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath};
     output.quality = settings.quality;
     error = video.start(output);
-    if (error.empty()) composer = std::make_unique<BackgroundComposer>(video, std::size_t{1024} * 768);
+    if (error.empty()) composer = std::make_unique<BackgroundComposer>(video);
     return error.empty();
 }
 

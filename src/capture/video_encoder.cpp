@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "capture/yuv_frame.h"
 #include "shell/file_suffix.h"
 
 extern char** environ;
@@ -127,8 +128,9 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
     const std::string seconds = number(static_cast<double>(s.frames) / s.fps, "%.6f");
     std::vector<std::string> arguments = {
         s.program, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-        // The frames: raw RGBA, top row first, one after another, fps exactly.
-        "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", std::to_string(s.width) + "x" + std::to_string(s.height),
+        // The frames: raw yuv420p (yuv_frame.h), top row first, one after
+        // another, fps exactly; ffmpeg has nothing to convert.
+        "-f", "rawvideo", "-pix_fmt", "yuv420p", "-video_size", std::to_string(s.width) + "x" + std::to_string(s.height),
         "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
     const bool music = !s.musicPath.empty();
     if (music) {
@@ -269,10 +271,18 @@ std::string VideoEncoder::start(const VideoSettings& given)
 std::string VideoEncoder::writeFrame(const std::uint8_t* rgba)
 {
     if (pipeToChild < 0) return "ffmpeg is not running";
-    const std::size_t frameBytes = static_cast<std::size_t>(settings.width) * 4 * static_cast<std::size_t>(settings.height);
+    converted.resize(yuv420Bytes(settings.width, settings.height));
+    rgbaToYuv420(rgba, settings.width, settings.height, converted.data());
+    return writeYuvFrame(converted.data());
+}
+
+std::string VideoEncoder::writeYuvFrame(const std::uint8_t* yuv)
+{
+    if (pipeToChild < 0) return "ffmpeg is not running";
+    const std::size_t frameBytes = yuv420Bytes(settings.width, settings.height);
     std::size_t written = 0;
     while (written < frameBytes) {
-        const ssize_t n = write(pipeToChild, rgba + written, frameBytes - written);
+        const ssize_t n = write(pipeToChild, yuv + written, frameBytes - written);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const std::string why = n < 0 ? std::strerror(errno) : "nothing written";

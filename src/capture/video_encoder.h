@@ -24,7 +24,7 @@ struct VideoSettings {
 };
 
 // The ffmpeg arguments (program name first) for these settings. Frames come
-// as RGBA, top row first, on standard input.
+// as yuv420p (yuv_frame.h), top row first, on standard input.
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
 // ffmpeg's environment: `parent` (a null-terminated list, may be null) with
@@ -52,6 +52,10 @@ public:
     // empty string, or why the frame could not be delivered (ffmpeg stopped
     // early).
     std::string writeFrame(const std::uint8_t* rgba);
+    // One frame already converted: yuv420Bytes(width, height) bytes.
+    std::string writeYuvFrame(const std::uint8_t* yuv);
+    std::int32_t width() const { return settings.width; }
+    std::int32_t height() const { return settings.height; }
     // Closes the pipe and waits for ffmpeg. Returns an empty string when it
     // exited with status 0, else what went wrong.
     std::string finish();
@@ -66,6 +70,7 @@ private:
     std::string waitForExit();
 
     VideoSettings settings;
+    std::vector<std::uint8_t> converted;  // writeFrame's frame as yuv420p
     pid_t child = -1;
     int pipeToChild = -1;
 };

@@ -1,5 +1,5 @@
-// The capture's background blending: every frame reaches the encoder blended
-// and in order although the layers' memory is reused for the next frame as
+// The capture's background blending: every frame reaches the encoder blended,
+// converted and in order although the layers' memory is reused for the next frame as
 // soon as waitForLayers allows; a failed write is reported, not hidden.
 #include "capture/background_composer.h"
 
@@ -12,6 +12,7 @@
 #include <random>
 
 #include "capture/video_encoder.h"
+#include "capture/yuv_frame.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(BackgroundComposerTest, FramesArriveBlendedAndInOrderWhileTheLayersAreReu
     std::vector<std::uint8_t> below(pixelCount * 4), above(pixelCount * 4), expected;
     std::mt19937 random(7);
     {
-        BackgroundComposer composer(video, pixelCount);
+        BackgroundComposer composer(video);
         for (int frame = 0; frame < 6; ++frame) {
             composer.waitForLayers();
             for (auto& byte : below) byte = static_cast<std::uint8_t>(random());
@@ -60,7 +61,9 @@ TEST_F(BackgroundComposerTest, FramesArriveBlendedAndInOrderWhileTheLayersAreReu
             const std::vector<LayerView> layers = {{below.data(), 0.3f}, {above.data(), 1.0f}};
             std::vector<std::uint8_t> blended(pixelCount * 4);
             composeLayers(blended.data(), layers, pixelCount, BlendPath::scalar);
-            expected.insert(expected.end(), blended.begin(), blended.end());
+            std::vector<std::uint8_t> converted(yuv420Bytes(8, 4));
+            rgbaToYuv420(blended.data(), 8, 4, converted.data(), YuvPath::scalar);
+            expected.insert(expected.end(), converted.begin(), converted.end());
             EXPECT_EQ(composer.submit(layers), "");
         }
         EXPECT_EQ(composer.drain(), "");
@@ -76,7 +79,7 @@ TEST_F(BackgroundComposerTest, AFailedWriteIsReportedAndNothingMoreIsSent)
     VideoEncoder video;
     ASSERT_EQ(start(video, standIn("exit 3")), "");
     std::vector<std::uint8_t> layer(pixelCount * 4, 255);
-    BackgroundComposer composer(video, pixelCount);
+    BackgroundComposer composer(video);
     // The stand-in may still be starting when the first frame goes: the
     // failure shows once the pipe is known to be closed.
     std::string failure;
