@@ -50,22 +50,28 @@ export async function launch({ chromium = defaultChromium, flags = [] } = {}) {
   let nextId = 1;
   const pending = new Map();
   const listeners = new Set();
-  let incoming = '';
+  // Messages of several MB (pictures) arrive in many chunks: only a new
+  // chunk is searched for the end of its message.
+  let parts = [];
+  const deliver = (message) => {
+    const waiter = message.id && pending.get(message.id);
+    if (waiter) {
+      pending.delete(message.id);
+      if (message.error) waiter.reject(new Error(`${waiter.method}: ${JSON.stringify(message.error)}`));
+      else waiter.resolve(message.result);
+    } else {
+      listeners.forEach((listener) => listener(message));
+    }
+  };
   child.stdio[4].setEncoding('utf8');
   child.stdio[4].on('data', (chunk) => {
-    incoming += chunk;
-    for (let end; (end = incoming.indexOf('\0')) >= 0;) {
-      const message = JSON.parse(incoming.slice(0, end));
-      incoming = incoming.slice(end + 1);
-      const waiter = message.id && pending.get(message.id);
-      if (waiter) {
-        pending.delete(message.id);
-        if (message.error) waiter.reject(new Error(`${waiter.method}: ${JSON.stringify(message.error)}`));
-        else waiter.resolve(message.result);
-      } else {
-        listeners.forEach((listener) => listener(message));
-      }
+    for (let end; (end = chunk.indexOf('\0')) >= 0; chunk = chunk.slice(end + 1)) {
+      parts.push(chunk.slice(0, end));
+      const text = parts.join('');
+      parts = [];
+      deliver(JSON.parse(text));
     }
+    if (chunk) parts.push(chunk);
   });
   const exited = new Promise((resolve) => child.once('exit', resolve));
   const send = (method, params = {}, sessionId = undefined) => {
