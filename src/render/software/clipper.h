@@ -24,6 +24,16 @@ constexpr double minimumW = 1e-7;
 constexpr int maxClippedVertices = 4 + 7;
 using ClippedPolygon = std::array<ClipVertex, maxClippedVertices>;
 
+// Whether v is finite and inside every plane: a polygon of such vertices
+// comes out of clipPolygon as it went in.
+inline bool insideViewVolume(const ClipVertex& v)
+{
+    // A finite w bounds x, y and z; NaN fails every comparison. & rather than
+    // &&: one branch, not seven.
+    return (v.w <= 1.7976931348623157e308) & (v.w - minimumW >= 0) & (v.w + v.x >= 0) & (v.w - v.x >= 0) &
+           (v.w + v.y >= 0) & (v.w - v.y >= 0) & (v.w + v.z >= 0) & (v.w - v.z >= 0);
+}
+
 // Clips `count` vertices (3 or 4) in order; returns the number of vertices
 // of the clipped polygon written to `out` (0 when nothing remains), in the
 // same winding, starting from the first input vertex when it is kept.

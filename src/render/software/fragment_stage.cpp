@@ -137,6 +137,44 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     }
 }
 
+// One colour, depth-tested, no texture (the tree's cones: mostly rows of a
+// few pixels): span<true, blend, false, false, *> row for row, without a call
+// a row, the factors looked up once a triangle.
+template <bool blend>
+void depthTestedConstant(const SpanJob& job)
+{
+    const FragmentState& state = job.state;
+    const FragmentTarget& target = job.target;
+    const FactorLine sourceFactor = factorLine(state.source), destinationFactor = factorLine(state.destination);
+    const Plane& depthPlane = job.triangle.depth();
+    job.triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+        const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
+        std::uint8_t* pixel = target.rgba + offset * 4;
+        std::uint32_t* depth = target.depth + offset;
+        const std::int32_t count = to - from + 1;
+        const double zStart = depthPlane.at(from, row), dz = depthPlane.dx;
+        std::int32_t n = 0;
+        if (count >= 8) {
+            SmoothSpan wide;
+            wide.colour = state.colour;
+            wide.depthTest = true;
+            wide.z = zStart;
+            wide.zStep = dz;
+            wide.blend = blend;
+            wide.source = state.source;
+            wide.destination = state.destination;
+            n = drawSmoothEights(wide, pixel, depth, count);
+        }
+        for (; n < count; ++n) {
+            const std::uint32_t z = depthValue(zStart + dz * n);
+            if (z >= depth[n]) continue;
+            if constexpr (blend) blendPixel(pixel + 4 * n, job.bytes, sourceFactor, destinationFactor);
+            else std::memcpy(pixel + 4 * n, job.bytes, 4);
+            depth[n] = z;
+        }
+    });
+}
+
 using SpanFunction = void (*)(const SpanJob&, std::int32_t, std::int32_t, std::int32_t);
 
 template <bool depthTest, bool blend, bool smooth, bool textured>
@@ -184,6 +222,8 @@ void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, con
         });
         return;
     }
+    if (state.depthTest && state.constantColour && !state.texture)
+        return state.blend ? depthTestedConstant<true>(job) : depthTestedConstant<false>(job);
     const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());
     triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) { drawSpan(job, row, from, to); });
 }

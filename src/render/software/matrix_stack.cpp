@@ -29,12 +29,13 @@ Matrix4 identityMatrix()
 
 Matrix4 multiply(const Matrix4& a, const Matrix4& b)
 {
+    // Element (row, column) is 0 + a(row, 0) b(0, column) + ... + a(row, 3) b(3, column),
+    // summed in that order; a column's four rows at once (the compiler's vectors).
     Matrix4 m{};
     for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) sum += a[k * 4 + row] * b[column * 4 + k];
-            m[column * 4 + row] = sum;
+        for (int k = 0; k < 4; ++k) {
+            const double factor = b[column * 4 + k];
+            for (int row = 0; row < 4; ++row) m[column * 4 + row] += a[k * 4 + row] * factor;
         }
     return m;
 }

@@ -12,9 +12,21 @@ constexpr std::int64_t subpixels = 256;
 // products stay far inside 64 bits (clipped positions are within the picture).
 constexpr double positionLimit = 1 << 20;
 
+// round(v) with halves away from zero, as llround, inline: v and its
+// truncation are below 2^29 in magnitude, so v - truncation is exact.
+std::int64_t roundedHalfAway(double v)
+{
+    const auto whole = static_cast<std::int64_t>(v);
+    const double fraction = v - static_cast<double>(whole);
+    return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
+
 std::int64_t snap(double pixels)
 {
-    return std::llround(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
+    // The clipper drops non-finite vertices, so NaN never arrives; the guard
+    // keeps the conversion defined all the same.
+    if (!(pixels == pixels)) pixels = positionLimit;
+    return roundedHalfAway(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
 }
 
 std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
@@ -27,7 +39,7 @@ std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
 
 TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
                              std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute,
-                             bool depthAndW)
+                             bool withDepth, bool withOneOverW)
 {
     const WindowVertex* v[3] = {&a, &b, &c};
     std::int64_t x[3], y[3];
@@ -76,10 +88,8 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
         p.atOrigin = v0 + p.dx * (0.5 - x0) + p.dy * (0.5 - y0);
         return p;
     };
-    if (depthAndW) {
-        depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
-        oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
-    }
+    if (withDepth) depth_ = plane(v[0]->z, v[1]->z, v[2]->z);
+    if (withOneOverW) oneOverW_ = plane(v[0]->q, v[1]->q, v[2]->q);
     perspective_ = !(v[0]->q == v[1]->q && v[1]->q == v[2]->q);
     for (int k = std::max(0, firstAttribute); k < std::min(lastAttribute, attributeCount); ++k) {
         const double w0 = perspective_ ? v[0]->q : 1, w1 = perspective_ ? v[1]->q : 1, w2 = perspective_ ? v[2]->q : 1;

@@ -36,11 +36,11 @@ class TriangleSetup {
 public:
     // Sets up the triangle for a width x height picture; empty() when it has
     // no area after snapping or lies outside the picture. Only attributes
-    // firstAttribute to lastAttribute - 1 get their planes, and depth and
-    // 1 / w only with `depthAndW`.
+    // firstAttribute to lastAttribute - 1 get their planes, depth only
+    // `withDepth` and 1 / w only `withOneOverW`.
     TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, std::int32_t width,
                   std::int32_t height, int firstAttribute = 0, int lastAttribute = attributeCount,
-                  bool depthAndW = true);
+                  bool withDepth = true, bool withOneOverW = true);
 
     bool empty() const { return empty_; }
     // Counter-clockwise in window coordinates (y up).

@@ -194,10 +194,18 @@ void SoftwareContext::end()
 
 void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count)
 {
+    // Most primitives lie wholly inside: clipPolygon would hand them back unchanged.
+    bool inside = true;
+    for (std::int32_t k = 0; k < count; ++k) inside = inside & insideViewVolume(vertices[k]);
+    if (inside) return drawClipped(vertices, count);
     ClippedPolygon clipped;
     const std::int32_t n = clipPolygon(vertices, count, clipped);
-    if (n < 3) return;
-    std::array<WindowVertex, maxClippedVertices> window;
+    if (n >= 3) drawClipped(clipped.data(), n);
+}
+
+void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
+{
+    auto& window = window_;
     bool constantColour = true;
     for (std::int32_t k = 0; k < n; ++k) {
         window[k] = toWindow(clipped[k], width_, height_);
@@ -221,7 +229,7 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
             return;
         }
         for (std::int32_t k = 1; k + 1 < n; ++k) {
-            const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, 4, 4, false);
+            const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, 4, 4, false, false);
             if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
             triangle.forEachSpan(
                 [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); });
@@ -248,12 +256,12 @@ void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, 
     const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
 
     // Planes for the colour only when it varies, for s and t only when sampled.
-    // Depth and 1 / w only for the depth test and for attributes varying over the triangle.
+    // Depth for the depth test, 1 / w for attributes varying over the triangle.
     const int firstAttribute = constantColour ? 4 : 0, lastAttribute = state.texture ? 6 : 4;
-    const bool depthAndW = depthTest_ || firstAttribute < lastAttribute;
+    const bool oneOverW = firstAttribute < lastAttribute;
     for (std::int32_t k = 1; k + 1 < n; ++k) {
         const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, firstAttribute,
-                                     lastAttribute, depthAndW);
+                                     lastAttribute, depthTest_, oneOverW);
         if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
         if (state.texture)
             state.filter = minifies(window[0], window[k], window[k + 1], *state.texture) ? state.texture->minifying

@@ -114,6 +114,8 @@ private:
     void setCapability(Capability capability, bool on);
     MatrixStack& currentStack() { return mode_ == MatrixMode::projection ? projection_ : modelView_; }
     void drawPolygon(const ClipVertex* vertices, std::int32_t count);
+    // The rest of drawPolygon for the n >= 3 vertices left after clipping.
+    void drawClipped(const ClipVertex* clipped, std::int32_t n);
     // Draws the fan of window[0..n) at once.
     void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour);
     // Says `message` on stderr the first time this context meets it.
@@ -144,6 +146,7 @@ private:
     std::int32_t verticesPerPrimitive_ = 3;
     Matrix4 clipFromObject_{};  // projection x model-view, fixed at begin
     std::array<ClipVertex, 4> pending_{};
+    std::array<WindowVertex, maxClippedVertices> window_;  // drawClipped's, kept to spare its set-up
     std::int32_t pendingCount_ = 0;
 
     TextureStore textures_;
