@@ -99,7 +99,7 @@
 
   function playMusic() {
     music.started = true;
-    audio.currentTime = 0;
+    if (audio.currentTime !== 0) audio.currentTime = 0;  // a seek would hold the start back
     audio.play().catch((error) => {
       if (error.name === 'NotSupportedError') musicSourceFailed();
       else musicFailed(`the browser did not play the music (${error.name}: ${error.message})`);
@@ -111,16 +111,20 @@
   // plays, performance.now() otherwise. It never goes back, and a switch
   // from one source to the other keeps it continuous. Until the music has
   // begun (at most musicWaitMs after the start) the show holds at 0, so that
-  // picture and sound start together.
+  // picture and sound start together; music that has not begun within
+  // musicLateMs is said to be missing.
   const musicWaitMs = 1000;
+  const musicLateMs = 5000;
   const clock = {
     source: 'page',  // 'waiting' | 'music' | 'page'
     lastMs: 0,
     lastNow: 0,
     musicOffsetMs: 0,
     waitEnd: 0,
+    musicHeard: false,  // the clock has followed the music, or its absence was said
 
     start(withMusic) {
+      this.musicHeard = false;
       this.lastMs = 0;
       this.lastNow = performance.now();
       this.source = withMusic ? 'waiting' : 'page';
@@ -139,13 +143,18 @@
           this.musicOffsetMs = 0;  // the music started with the show
         } else if (now > this.waitEnd || music.failed) {
           this.source = 'page';
-          if (!music.failed) notice('the music did not start within a second; the show goes on on its own clock');
         }
       } else if (this.source === 'music' && !this.musicPlaying()) {
         this.source = 'page';
       } else if (this.source === 'page' && this.musicPlaying() && audio.currentTime > 0 && !audio.ended) {
         this.source = 'music';
         this.musicOffsetMs = this.lastMs - audio.currentTime * 1000;
+      }
+      if (this.source === 'music') this.musicHeard = true;
+      else if (!this.musicHeard && music.started && now > this.waitEnd - musicWaitMs + musicLateMs) {
+        this.musicHeard = true;  // said once
+        audio.pause();  // so that it cannot start out of step later
+        musicFailed(`the music did not start within ${musicLateMs / 1000} s`);
       }
       let ms = this.lastMs;
       if (this.source === 'music') ms = this.musicOffsetMs + audio.currentTime * 1000;
