@@ -166,6 +166,21 @@ TEST(SoftwareCoverage, ClippingKeepsWhatIsInsideTheViewVolume)
     context.vertex(0, 32, -3);
     context.end();
     for (int x = 0; x < 32; ++x) EXPECT_EQ(pixelAt(context, x, 16)[0], x >= 10 && x < 20 ? 1 : 0) << x;
+
+    // Polygons found wholly inside skip the clipper: exactly those it keeps as they are.
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    for (const double w : {1.0, 1e-7, 0.9e-7, -1.0, inf, nan})
+        for (const double p : {0.0, 0.5, 1.0, -1.0, 1.0000001, -1e-7, 1e-7, inf, -inf, nan})
+            for (int axis = 0; axis < 3; ++axis) {
+                software::ClipVertex triangle[3];
+                triangle[0].w = w;
+                (axis == 0 ? triangle[0].x : axis == 1 ? triangle[0].y : triangle[0].z) = p * w;
+                triangle[1].x = triangle[2].y = 0.5;
+                software::ClippedPolygon out;
+                const bool kept = software::clipPolygon(triangle, 3, out) == 3 && out[0].x == triangle[0].x &&
+                                  out[0].y == triangle[0].y && out[0].z == triangle[0].z && out[0].w == w;
+                EXPECT_EQ(software::insideViewVolume(triangle[0]), kept) << w << " " << p << " " << axis;
+            }
 }
 
 TEST(SoftwareCoverage, AFloorReachingBehindTheEyeFillsTheViewBelowTheHorizon)
