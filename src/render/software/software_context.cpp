@@ -124,15 +124,25 @@ void SoftwareContext::lookAt(double eyeX, double eyeY, double eyeZ, double centr
     currentStack().multiplyTop(lookAtMatrix(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ));
 }
 
+// A turn by 0 about a finite axis, a move by 0 and a scale by 1 are the
+// identity, whose product changes at most the sign of a zero element, which
+// no picture shows; a non-finite element drops every vertex either way.
+// Skipped: a mesh drawn in place turns by 0 three times.
 void SoftwareContext::rotate(float degrees, float x, float y, float z)
 {
+    if (degrees == 0 && std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) return;
     currentStack().multiplyTop(rotationMatrix(degrees, x, y, z));
 }
 
-void SoftwareContext::scale(float x, float y, float z) { currentStack().multiplyTop(scaleMatrix(x, y, z)); }
+void SoftwareContext::scale(float x, float y, float z)
+{
+    if (x == 1 && y == 1 && z == 1) return;
+    currentStack().multiplyTop(scaleMatrix(x, y, z));
+}
 
 void SoftwareContext::translate(float x, float y, float z)
 {
+    if (x == 0 && y == 0 && z == 0) return;
     currentStack().multiplyTop(translationMatrix(x, y, z));
 }
 
