@@ -108,56 +108,43 @@
 
   // ---- The clock ---------------------------------------------------------
   // Milliseconds since the show started: the music's position while it
-  // plays, performance.now() otherwise. It never goes back, and a switch
-  // from one source to the other keeps it continuous. Until the music has
-  // begun (at most musicWaitMs after the start) the show holds at 0, so that
-  // picture and sound start together; music that has not begun within
-  // musicLateMs is said to be missing.
-  const musicWaitMs = 1000;
+  // plays, the page's performance.now() otherwise (no music, or while the
+  // music stalls). It never goes back: after a stall the show holds until the
+  // music has caught up. At the start the show holds at 0 until the music
+  // has begun, so that picture and sound start together; music that has not
+  // begun within musicLateMs is stopped and said to be missing.
   const musicLateMs = 5000;
   const clock = {
     source: 'page',  // 'waiting' | 'music' | 'page'
     lastMs: 0,
     lastNow: 0,
-    musicOffsetMs: 0,
-    waitEnd: 0,
-    musicHeard: false,  // the clock has followed the music, or its absence was said
+    startedAt: 0,
 
     start(withMusic) {
-      this.musicHeard = false;
       this.lastMs = 0;
       this.lastNow = performance.now();
+      this.startedAt = this.lastNow;
       this.source = withMusic ? 'waiting' : 'page';
-      this.waitEnd = this.lastNow + musicWaitMs;
     },
 
     musicPlaying() {
-      return music.started && !music.failed && !audio.paused && !audio.ended && audio.readyState >= 3;
+      return music.started && !music.failed && !audio.paused && !audio.ended && audio.readyState >= 3 && audio.currentTime > 0;
     },
 
     read() {
       const now = performance.now();
-      if (this.source === 'waiting') {
-        if (this.musicPlaying() && audio.currentTime > 0) {
-          this.source = 'music';
-          this.musicOffsetMs = 0;  // the music started with the show
-        } else if (now > this.waitEnd || music.failed) {
-          this.source = 'page';
-        }
-      } else if (this.source === 'music' && !this.musicPlaying()) {
-        this.source = 'page';
-      } else if (this.source === 'page' && this.musicPlaying() && audio.currentTime > 0 && !audio.ended) {
+      if (this.musicPlaying()) {
         this.source = 'music';
-        this.musicOffsetMs = this.lastMs - audio.currentTime * 1000;
-      }
-      if (this.source === 'music') this.musicHeard = true;
-      else if (!this.musicHeard && music.started && now > this.waitEnd - musicWaitMs + musicLateMs) {
-        this.musicHeard = true;  // said once
+      } else if (this.source === 'waiting' && now > this.startedAt + musicLateMs) {
         audio.pause();  // so that it cannot start out of step later
         musicFailed(`the music did not start within ${musicLateMs / 1000} s`);
+        this.source = 'page';
+      } else if (this.source !== 'waiting') {
+        this.source = 'page';
       }
+      if (this.source === 'waiting' && music.failed) this.source = 'page';
       let ms = this.lastMs;
-      if (this.source === 'music') ms = this.musicOffsetMs + audio.currentTime * 1000;
+      if (this.source === 'music') ms = audio.currentTime * 1000;
       else if (this.source === 'page') ms = this.lastMs + (now - this.lastNow);
       if (ms < this.lastMs) ms = this.lastMs;
       this.lastMs = ms;
