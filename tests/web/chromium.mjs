@@ -16,12 +16,13 @@ const contentTypes = {
   '.json': 'application/json', '.svg': 'image/svg+xml', '.ico': 'image/x-icon',
 };
 
-// Serves `root` on 127.0.0.1 at a free port. Returns { url, close }.
-export async function serve(root) {
+// Serves `root` on 127.0.0.1 at a free port, answering 404 for the paths
+// in `hidden` (e.g. '/vamma4.mp3') as if they were missing. Returns { url, close }.
+export async function serve(root, hidden = []) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     let file = join(root, path);
-    if (path.includes('..') || !existsSync(file)) {
+    if (path.includes('..') || hidden.includes(path) || !existsSync(file)) {
       response.writeHead(404).end('not found');
       return;
     }
@@ -34,15 +35,16 @@ export async function serve(root) {
   return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
-// Starts Chromium. Returns a browser with open(url) -> page, close().
+// Starts Chromium (allowed to play sound without a click unless autoplay is
+// false). Returns a browser with open(url) -> page, close().
 // A page records console errors, uncaught exceptions and error log entries
 // in page.errors, and everything the console printed in page.console.
-export async function launch({ chromium = defaultChromium, flags = [] } = {}) {
+export async function launch({ chromium = defaultChromium, flags = [], autoplay = true } = {}) {
   const profile = mkdtempSync(join(tmpdir(), 'qelo-chromium-'));
   const child = spawn(chromium, [
     '--headless=new', '--no-sandbox', '--no-first-run', '--no-default-browser-check',
     '--disable-background-networking', '--disable-extensions', '--window-size=1024,768',
-    '--autoplay-policy=no-user-gesture-required', `--user-data-dir=${profile}`,
+    ...(autoplay ? ['--autoplay-policy=no-user-gesture-required'] : []), `--user-data-dir=${profile}`,
     '--remote-debugging-pipe', ...flags, 'about:blank',
   ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
   child.stderr.resume();  // Chromium's own log lines (D-Bus and the like)

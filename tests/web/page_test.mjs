@@ -5,7 +5,8 @@
 // the page or Chromium is not there to test (1 with QELO_WEB_TESTS=required).
 import { execFileSync } from 'node:child_process';
 import { existsSync, mkdirSync, rmSync, writeFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { deflateSync } from 'node:zlib';
 
 import { defaultChromium, launch, serve, sleep } from './chromium.mjs';
@@ -180,11 +181,52 @@ async function frameExactChecks(browser, base) {
   check(page.errors.length === 0, `no console error in frame-exact mode${errorsOf(page)}`);
 }
 
+// What the page says when it cannot have everything: missing files are
+// named and the show plays; music the browser will not start without a
+// click leaves the show silent on its own clock; a page opened as a file
+// says how to serve it.
+async function badInputChecks(browser, base) {
+  const notices = `qelo.notices.join(' | ')`;
+  const playsOn = `(async () => { const f = qelo.frames; await new Promise((r) => setTimeout(r, 1000));
+    return qelo.state === 'playing' && qelo.frames > f; })()`;
+
+  const missing = await serve(site, ['/vamma4.mp3', '/grafiikkaa/tile2.jpg']);
+  let page = await browser.open(`${missing.url}index.html`);
+  await page.waitFor(`window.qelo && qelo.state === 'start'`, 30000, 'the start screen');
+  await page.click('#windowed');
+  await page.waitFor(`qelo.notices.some((n) => n.includes('vamma4.mp3'))`, 10000, 'a notice about the music');
+  const text = await page.evaluate(notices);
+  check(/tile2\.jpg/.test(text) && /vamma4\.mp3 is missing/.test(text) && (await page.evaluate(playsOn)),
+    `missing files are named and the show plays on: ${text}`);
+  missing.close();
+
+  page = await browser.open(pathToFileURL(resolve(site, 'index.html')).href);
+  const failure = await page.waitFor(`window.qelo && qelo.state === 'failed' && document.body.innerText`, 10000, 'the failure screen');
+  check(failure.includes('./run --web'), 'a page opened as a file says to serve it with ./run --web');
+}
+
+async function refusedAutoplayChecks(base) {
+  const browser = await launch({ chromium, autoplay: false });
+  try {
+    const page = await browser.open(`${base}index.html`);
+    await page.waitFor(`window.qelo && qelo.state === 'start'`, 30000, 'the start screen');
+    await page.evaluate('qelo.start(false)');  // no click: the browser may refuse the sound
+    const text = await page.waitFor(`qelo.notices.find((n) => n.includes('silently'))`, 10000, 'a notice that the show is silent');
+    const frames = await page.evaluate('qelo.frames');
+    await sleep(1000);
+    check((await page.evaluate('qelo.frames')) > frames, `refused music: the show plays silently and says so (${text})`);
+  } finally {
+    await browser.close();
+  }
+}
+
 const server = await serve(site);
 const browser = await launch({ chromium });
 try {
   await liveChecks(browser, server.url);
   await frameExactChecks(browser, server.url);
+  await badInputChecks(browser, server.url);
+  await refusedAutoplayChecks(server.url);
 } catch (error) {
   check(false, String(error.stack ?? error));
 } finally {
