@@ -4,10 +4,13 @@
 // viewer sees it (60 Hz at most); unthrottled: frames back to back, the cost
 // of a frame without the display's cap. Prints one table per mode: frames,
 // frames a second, frame interval (median, p99) and the wasm frame's own
-// drawing time (median, p99), all in ms.
+// drawing time (median, p99), all in ms; then how long the first frame took
+// after the start, and what the page's program weighs gzipped.
 import { execFileSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { gzipSync } from 'node:zlib';
 
 import { defaultChromium, launch, serve } from '../tests/web/chromium.mjs';
 
@@ -57,8 +60,10 @@ async function measure(browser, base, unthrottled) {
   await page.evaluate(`(() => {
     window.measured = [];
     let last;
+    const started = performance.now();
     qelo.onFrame = (k, showMs, drawMs) => {
       const now = performance.now();
+      if (k === 0) window.firstFrameMs = now - started;
       measured.push({ showMs, drawMs, interval: last === undefined ? undefined : now - last });
       last = now;
     };
@@ -66,7 +71,7 @@ async function measure(browser, base, unthrottled) {
   })()`);
   await page.waitFor(`['ended', 'failed'].includes(qelo.state)`, (until + 60) * 1000 * (unthrottled ? 1 : 1.5), 'the end of the show');
   if (page.errors.length) console.error(`errors on the page: ${page.errors.join(' | ')}`);
-  return page.evaluate('measured');
+  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs') };
 }
 
 const version = execFileSync(chromium, ['--version'], { encoding: 'utf8' }).trim();
@@ -74,10 +79,13 @@ const server = await serve(site);
 const browser = await launch({ chromium });
 try {
   for (const unthrottled of mode === 'both' ? [false, true] : [mode === 'unthrottled']) {
-    const frames = await measure(browser, server.url, unthrottled);
+    const { frames, firstFrameMs } = await measure(browser, server.url, unthrottled);
     console.log(table(`${version}, headless, software renderer in WebAssembly: ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
-    console.log();
+    console.log(`first frame ${firstFrameMs.toFixed(1)} ms after the start\n`);
   }
+  const sizes = ['qelo.wasm', 'qelo.js', 'qelo_page.js'].map((name) => [name, gzipSync(readFileSync(join(site, name))).length]);
+  const total = sizes.reduce((sum, [, bytes]) => sum + bytes, 0);
+  console.log(`gzipped: ${sizes.map(([name, bytes]) => `${name} ${(bytes / 1024).toFixed(1)} KB`).join(', ')}; together ${(total / 1024).toFixed(1)} KB`);
 } finally {
   await browser.close();
   server.close();
