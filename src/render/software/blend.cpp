@@ -1,5 +1,7 @@
 #include "render/software/blend.h"
 
+#include "render/software/span_lanes.h"
+
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -44,10 +46,35 @@ __attribute__((target("avx2"))) void blendConstantEights(std::uint8_t* pixel, st
         else _mm256_maskstore_epi32(target, inSpan, result);
     }
 }
-
-const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
+#if defined(__SSE2__)
+// Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and
+// term + product <= 510 fit; the pack saturates at 255. Whole groups only;
+// returns how many pixels.
+std::int32_t blendConstantFours(std::uint8_t* pixel, std::int32_t count, const std::uint32_t term[4],
+                                std::uint32_t fd)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i factor = _mm_set1_epi16(static_cast<short>(fd));
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i terms = _mm_set_epi16(short(term[3]), short(term[2]), short(term[1]), short(term[0]),
+                                        short(term[3]), short(term[2]), short(term[1]), short(term[0]));
+    auto blendTwo = [&](__m128i destination) {
+        const __m128i t = _mm_mullo_epi16(destination, factor);
+        const __m128i product = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
+        return _mm_add_epi16(product, terms);
+    };
+    std::int32_t n = 0;
+    for (; n + 4 <= count; n += 4) {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 4 * n));
+        const __m128i low = blendTwo(_mm_unpacklo_epi8(d, zero));
+        const __m128i high = blendTwo(_mm_unpackhi_epi8(d, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 4 * n), _mm_packus_epi16(low, high));
+    }
+    return n;
+}
+#endif
 
 }  // namespace
 
@@ -59,28 +86,12 @@ void blendConstantSpan(std::uint8_t* pixel, std::int32_t count, const std::uint8
     std::uint32_t term[4];
     for (int c = 0; c < 4; ++c) term[c] = multiplyBytes(source[c], fs);
     std::int32_t n = 0;
+    const SpanLanes lanes = spanLanes();
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2) return blendConstantEights(pixel, count, term, fd);
+    if (lanes == SpanLanes::eight) return blendConstantEights(pixel, count, term, fd);
 #endif
 #if defined(__SSE2__)
-    // Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and
-    // term + product <= 510 fit; the pack saturates at 255.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i factor = _mm_set1_epi16(static_cast<short>(fd));
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i terms = _mm_set_epi16(short(term[3]), short(term[2]), short(term[1]), short(term[0]),
-                                        short(term[3]), short(term[2]), short(term[1]), short(term[0]));
-    auto blendEight = [&](__m128i destination) {
-        const __m128i t = _mm_mullo_epi16(destination, factor);
-        const __m128i product = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
-        return _mm_add_epi16(product, terms);
-    };
-    for (; n + 4 <= count; n += 4) {
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 4 * n));
-        const __m128i low = blendEight(_mm_unpacklo_epi8(d, zero));
-        const __m128i high = blendEight(_mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 4 * n), _mm_packus_epi16(low, high));
-    }
+    if (lanes == SpanLanes::four) n = blendConstantFours(pixel, count, term, fd);
 #endif
     for (; n < count; ++n)
         for (int c = 0; c < 4; ++c) {

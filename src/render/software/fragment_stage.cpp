@@ -66,7 +66,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     if constexpr (textured && !depthTest && !smooth && !perspective) {
         const AffineTexturedSpan affine{state.texture, state.filter, start[4], step[4], start[5], step[5],
                                         state.colour, blend, state.source, state.destination};
-        n = drawAffineTexturedEights(affine, pixel, count);
+        n = drawAffineTexturedGroups(affine, pixel, count);
         pixel += 4 * n;
     }
     if constexpr (!textured && (smooth || depthTest)) {
@@ -87,7 +87,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
             wide.blend = blend;
             wide.source = state.source;
             wide.destination = state.destination;
-            n = drawSmoothEights(wide, pixel, depth, count);
+            n = drawSmoothGroups(wide, pixel, depth, count);
             pixel += 4 * n;
             depth += n;
         }
@@ -163,7 +163,7 @@ void depthTestedConstant(const SpanJob& job)
             wide.blend = blend;
             wide.source = state.source;
             wide.destination = state.destination;
-            n = drawSmoothEights(wide, pixel, depth, count);
+            n = drawSmoothGroups(wide, pixel, depth, count);
         }
         for (; n < count; ++n) {
             const std::uint32_t z = depthValue(zStart + dz * n);

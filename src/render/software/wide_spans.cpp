@@ -1,8 +1,8 @@
 #include "render/software/wide_spans.h"
 
-#include <atomic>
-
 #include "render/software/blend.h"
+#include "render/software/four_pixel_spans.h"
+#include "render/software/span_lanes.h"
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
@@ -12,9 +12,6 @@ namespace qelo::software {
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 namespace {
-
-const bool processorHasAvx2 = __builtin_cpu_supports("avx2");
-std::atomic<bool> wideSpansOn{true};
 
 // wrappedTexels of sampler.h, eight lanes.
 __attribute__((target("avx2"))) inline __m256 wrappedTexels(__m256 coordinate, float size)
@@ -224,36 +221,22 @@ __attribute__((target("avx2"))) std::int32_t drawSmooth(const SmoothSpan& span, 
 }  // namespace
 #endif
 
-void useWideSpans(bool on)
+std::int32_t drawSmoothGroups(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
 {
+    const SpanLanes lanes = spanLanes();
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    wideSpansOn = on;
-#else
-    (void)on;
+    if (lanes == SpanLanes::eight) return drawSmooth(span, pixel, depth, count);
 #endif
+    return lanes == SpanLanes::four ? drawSmoothFours(span, pixel, depth, count) : 0;
 }
 
-std::int32_t drawSmoothEights(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
+std::int32_t drawAffineTexturedGroups(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
+    const SpanLanes lanes = spanLanes();
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2 && wideSpansOn.load(std::memory_order_relaxed)) return drawSmooth(span, pixel, depth, count);
+    if (lanes == SpanLanes::eight) return drawEights(span, pixel, count);
 #endif
-    (void)span;
-    (void)pixel;
-    (void)depth;
-    (void)count;
-    return 0;
-}
-
-std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
-{
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (processorHasAvx2 && wideSpansOn.load(std::memory_order_relaxed)) return drawEights(span, pixel, count);
-#endif
-    (void)span;
-    (void)pixel;
-    (void)count;
-    return 0;
+    return lanes == SpanLanes::four ? drawAffineTexturedFours(span, pixel, count) : 0;
 }
 
 }  // namespace qelo::software

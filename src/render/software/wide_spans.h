@@ -1,10 +1,11 @@
 #pragma once
-// Eight pixels at a time of the span loops' common cases, with the same
-// float and integer operations as the one-pixel path (sampler.h, blend.h,
-// fragment_stage.cpp) in the same order, lane by lane, so the bytes are the
-// same. Each draws the first pixels of the `count` from `pixel` on and
-// returns how many (none where the processor lacks AVX2); the caller draws
-// the rest one by one.
+// Groups of pixels at a time of the span loops' common cases: eight with
+// AVX2, four with SSE2 (four_pixel_spans.h), as span_lanes.h allows; the
+// same float and integer operations as the one-pixel path (sampler.h,
+// blend.h, fragment_stage.cpp) in the same order, lane by lane, so the bytes
+// are the same. Each draws the first pixels of the `count` from `pixel` on
+// and returns how many (none without either); the caller draws the rest one
+// by one.
 #include <array>
 #include <cstdint>
 
@@ -12,10 +13,6 @@
 #include "render/software/texture_store.h"
 
 namespace qelo::software {
-
-// Whether the paths below are taken (by default they are); tests turn them
-// off to compare with the one-pixel path.
-void useWideSpans(bool on);
 
 struct AffineTexturedSpan {
     const TextureImage* texture = nullptr;
@@ -29,11 +26,11 @@ struct AffineTexturedSpan {
 // No depth test, one colour over the triangle, texture coordinates affine
 // along the span (the corners share w), nearest or bilinear filter; all
 // `count` pixels, the last group masked.
-std::int32_t drawAffineTexturedEights(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
+std::int32_t drawAffineTexturedGroups(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
 
 // Colour interpolated per pixel (through 1/w in perspective), no texture,
-// depth-tested or not; whole groups of eight only (short spans are the
-// one-pixel loop's). Values at the span's first pixel and steps per pixel.
+// depth-tested or not; whole groups only (short spans are the one-pixel
+// loop's). Values at the span's first pixel and steps per pixel.
 struct SmoothSpan {
     std::array<float, 4> colour{}, colourStep{};  // colour / w and its step in perspective
     float q = 1, qStep = 0;                       // 1 / w
@@ -44,6 +41,6 @@ struct SmoothSpan {
     BlendFactor source = BlendFactor::one, destination = BlendFactor::zero;
 };
 
-std::int32_t drawSmoothEights(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count);
+std::int32_t drawSmoothGroups(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count);
 
 }  // namespace qelo::software

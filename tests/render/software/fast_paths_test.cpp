@@ -1,7 +1,7 @@
 // The software renderer's fast paths against its one-pixel path: spans
-// drawn eight pixels at a time and runs of blended primitives of one colour
-// (counted and applied later) must give the very bytes of drawing pixel by
-// pixel. The references draw with the eight-pixel paths off; for the runs,
+// drawn eight or four pixels at a time and runs of blended primitives of one
+// colour (counted and applied later) must give the very bytes of drawing
+// pixel by pixel. The references draw one pixel at a time; for the runs,
 // depth-tested too, each primitive nearer than the last (the test always
 // passes, the colours are unchanged), which is never counted.
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "render/software/software_test_support.h"
-#include "render/software/wide_spans.h"
+#include "render/software/span_lanes.h"
 
 namespace qelo::test {
 namespace {
@@ -26,24 +26,30 @@ std::vector<std::uint8_t> pictureOf(const SoftwareContext& context)
     return {p, p + side * side * 4};
 }
 
-// Draws with draw(context, reference) fast and as the reference (one pixel
-// at a time); expects the same bytes and a picture with something in it.
+// Draws with draw(context, reference) as the reference (one pixel at a
+// time) and fast, eight and four pixels at a time; expects the same bytes
+// and a picture with something in it.
 template <class Draw>
 void expectSamePicture(Draw draw, const char* what)
 {
-    SoftwareContext fast(side, side), reference(side, side);
-    draw(fast, false);
-    software::useWideSpans(false);
+    using software::SpanLanes;
+    SoftwareContext reference(side, side);
+    software::limitSpanLanes(SpanLanes::one);
     draw(reference, true);
-    software::useWideSpans(true);
-    const std::vector<std::uint8_t> got = pictureOf(fast), want = pictureOf(reference);
-    int differing = 0, drawn = 0;
-    for (std::size_t k = 0; k < got.size(); ++k) {
-        differing += got[k] != want[k];
-        drawn += want[k] != 0;
-    }
-    EXPECT_EQ(differing, 0) << what;
+    const std::vector<std::uint8_t> want = pictureOf(reference);
+    int drawn = 0;
+    for (std::uint8_t byte : want) drawn += byte != 0;
     EXPECT_GT(drawn, side * side) << what;
+    for (SpanLanes lanes : {SpanLanes::four, SpanLanes::eight}) {
+        SoftwareContext fast(side, side);
+        software::limitSpanLanes(lanes);
+        draw(fast, false);
+        const std::vector<std::uint8_t> got = pictureOf(fast);
+        int differing = 0;
+        for (std::size_t k = 0; k < got.size(); ++k) differing += got[k] != want[k];
+        EXPECT_EQ(differing, 0) << what << ", " << static_cast<int>(lanes) << " lanes";
+    }
+    software::limitSpanLanes(SpanLanes::eight);
 }
 
 // Overlapping triangles and quads, runs of one colour of various lengths;
@@ -168,7 +174,7 @@ void drawSmooth(SoftwareContext& context, bool depthTest, bool blend, bool flat)
     context.end();
 }
 
-TEST(SoftwareFastPaths, SpansEightPixelsAtATimeGiveThePixelByPixelPicture)
+TEST(SoftwareFastPaths, SpansEightOrFourPixelsAtATimeGiveThePixelByPixelPicture)
 {
     for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear})
         expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter); }, "textured");

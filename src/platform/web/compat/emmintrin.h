@@ -1,17 +1,19 @@
 #pragma once
-// SSE2 in the browser build: emscripten's own <emmintrin.h>, except the two
+// SSE2 in the browser build: emscripten's own <emmintrin.h>, except three
 // float-to-int conversions, which emscripten 3.1.6 does one lane at a time
 // through lrint (a third of a frame's time in the layer compositing). Here
-// they take four lanes at once with x86's results: rounding to nearest even
-// (cvtps; the default rounding mode) or towards zero (cvttps), and
+// they take all lanes at once with x86's results: rounding to nearest even
+// (cvtps; the default rounding mode) or towards zero (cvttps, cvttpd), and
 // 0x80000000 for NaN and values outside the int32 range. The web build puts
 // this folder before the system headers; the renaming below is the only way
 // to replace functions that header defines.
 #define _mm_cvtps_epi32 qelo_emscripten_cvtps_epi32
 #define _mm_cvttps_epi32 qelo_emscripten_cvttps_epi32
+#define _mm_cvttpd_epi32 qelo_emscripten_cvttpd_epi32
 #include_next <emmintrin.h>
 #undef _mm_cvtps_epi32
 #undef _mm_cvttps_epi32
+#undef _mm_cvttpd_epi32
 
 #include <wasm_simd128.h>
 
@@ -23,3 +25,14 @@ static inline __m128i _mm_cvttps_epi32(__m128 a)
 }
 
 static inline __m128i _mm_cvtps_epi32(__m128 a) { return _mm_cvttps_epi32((__m128)wasm_f32x4_nearest((v128_t)a)); }
+
+// Two doubles truncated into the low lanes, zeros above.
+static inline __m128i _mm_cvttpd_epi32(__m128d a)
+{
+    // Truncation fits int32 strictly between -2^31 - 1 and 2^31; false for NaN too.
+    const v128_t inRange = wasm_v128_and(wasm_f64x2_gt((v128_t)a, wasm_f64x2_splat(-2147483649.0)),
+                                         wasm_f64x2_lt((v128_t)a, wasm_f64x2_splat(2147483648.0)));
+    const v128_t lowLanes = wasm_i32x4_shuffle(inRange, wasm_i32x4_splat(0), 0, 2, 4, 4);
+    return (__m128i)wasm_v128_bitselect(wasm_i32x4_trunc_sat_f64x2_zero((v128_t)a),
+                                        wasm_i32x4_make(INT32_MIN, INT32_MIN, 0, 0), lowLanes);
+}

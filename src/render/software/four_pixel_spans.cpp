@@ -1,0 +1,234 @@
+#include "render/software/four_pixel_spans.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "render/software/blend.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qelo::software {
+
+#if defined(__SSE2__)
+namespace {
+
+// wrappedTexels of sampler.h, four lanes.
+inline __m128 wrappedTexels(__m128 coordinate, float size)
+{
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), coordinate);
+    const __m128 inRange = _mm_cmplt_ps(magnitude, _mm_set1_ps(8388608.0f));  // false for NaN
+    __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(coordinate));
+    whole = _mm_sub_ps(whole, _mm_and_ps(_mm_cmpgt_ps(whole, coordinate), _mm_set1_ps(1)));
+    return _mm_and_ps(_mm_mul_ps(_mm_sub_ps(coordinate, whole), _mm_set1_ps(size)), inRange);
+}
+
+// Channel c (0 red to 3 alpha) of four RGBA8 pixels, as float.
+inline __m128 channel(__m128i pixels, int c)
+{
+    return _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(pixels, 8 * c), _mm_set1_epi32(0xFF)));
+}
+
+// The four lanes of `index` stored, to address texels one by one.
+struct Lanes {
+    alignas(16) std::int32_t at[4];
+    explicit Lanes(__m128i index) { _mm_store_si128(reinterpret_cast<__m128i*>(at), index); }
+    std::size_t operator[](int k) const { return static_cast<std::size_t>(at[k]) * 4; }  // byte offset
+};
+
+// The texels at `index`, four lanes.
+inline __m128i gather(const std::uint8_t* texels, __m128i index)
+{
+    const Lanes lane(index);
+    std::int32_t found[4];
+    for (int k = 0; k < 4; ++k) std::memcpy(&found[k], texels + lane[k], 4);
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(found));
+}
+
+// The texels at `index` into `left` and those one further on into `right`,
+// with one 8-byte load a lane.
+inline void pairs(const std::uint8_t* texels, __m128i index, __m128i& left, __m128i& right)
+{
+    const Lanes lane(index);
+    const auto two = [&](int k) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + lane[k])); };
+    const __m128 low = _mm_castsi128_ps(_mm_unpacklo_epi64(two(0), two(1)));  // left0 right0 left1 right1
+    const __m128 high = _mm_castsi128_ps(_mm_unpacklo_epi64(two(2), two(3)));
+    left = _mm_castps_si128(_mm_shuffle_ps(low, high, 0x88));
+    right = _mm_castps_si128(_mm_shuffle_ps(low, high, 0xDD));
+}
+
+// round(a * b / 255) in 16-bit lanes (multiplyBytes of blend.h).
+inline __m128i multiplyLanes(__m128i a, __m128i b)
+{
+    const __m128i t = _mm_mullo_epi16(a, b);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), _mm_set1_epi16(128)), 8);
+}
+
+// A blend factor in 16-bit lanes from the alphas there.
+inline __m128i factorLanes(FactorLine line, __m128i alpha)
+{
+    return _mm_add_epi16(_mm_set1_epi16(static_cast<short>(line.base)),
+                         _mm_mullo_epi16(_mm_set1_epi16(static_cast<short>(line.slope)), alpha));
+}
+
+// blendPixel of blend.h for four pixels, in 16-bit lanes: products
+// t + (t >> 8) + 128 <= 65407 fit, and the pack saturates the sums at 255.
+inline __m128i blendFour(__m128i source, __m128i destination, FactorLine sourceLine, FactorLine destinationLine)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_srli_epi32(source, 24);
+    const __m128i alphaTwice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+    // Pixels 0 and 1, then 2 and 3: each pixel's alpha in its four 16-bit channel lanes.
+    const __m128i alphas[2] = {_mm_unpacklo_epi32(alphaTwice, alphaTwice),
+                               _mm_unpackhi_epi32(alphaTwice, alphaTwice)};
+    __m128i sums[2];
+    for (int part = 0; part < 2; ++part) {
+        const __m128i s = part ? _mm_unpackhi_epi8(source, zero) : _mm_unpacklo_epi8(source, zero);
+        const __m128i d = part ? _mm_unpackhi_epi8(destination, zero) : _mm_unpacklo_epi8(destination, zero);
+        const __m128i fs = factorLanes(sourceLine, alphas[part]), fd = factorLanes(destinationLine, alphas[part]);
+        sums[part] = _mm_add_epi16(multiplyLanes(s, fs), multiplyLanes(d, fd));
+    }
+    return _mm_packus_epi16(sums[0], sums[1]);
+}
+
+// depthValue of fragment_stage.cpp for two depths: clamped to [0, 1]
+// (NaN to 0), times 2^24 - 1, plus 0.5, truncated; in the low two lanes.
+inline __m128i depthValues(__m128d z)
+{
+    z = _mm_min_pd(_mm_max_pd(z, _mm_setzero_pd()), _mm_set1_pd(1));
+    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(z, _mm_set1_pd(16777215.0)), _mm_set1_pd(0.5)));
+}
+
+}  // namespace
+
+std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+{
+    const TextureImage& image = *span.texture;
+    const std::uint8_t* texels = image.rgba.data();
+    const __m128i widthMask = _mm_set1_epi32(image.width - 1), heightMask = _mm_set1_epi32(image.height - 1);
+    const int rowShift = __builtin_ctz(static_cast<unsigned>(image.width));
+    const float width = static_cast<float>(image.width), height = static_cast<float>(image.height);
+    const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
+    const __m128 half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1);
+    const __m128i oneInt = _mm_set1_epi32(1);
+    __m128 colour[4];
+    for (int c = 0; c < 4; ++c) {
+        const float c01 = span.colour[c] > 0 ? (span.colour[c] < 1 ? span.colour[c] : 1) : 0;
+        colour[c] = _mm_set1_ps(c01);
+    }
+    const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    for (std::int32_t n = 0; n < count; n += 4) {
+        // The last group may be partial: it goes through `partial`; its lanes
+        // past the span are computed (every texel index is wrapped into the
+        // image) but not written back.
+        const std::size_t bytes = count - n >= 4 ? 16 : static_cast<std::size_t>(count - n) * 4;
+        alignas(16) std::uint8_t partial[16] = {};
+        std::uint8_t* target = bytes == 16 ? pixel + 4 * n : partial;
+        if (bytes < 16 && span.blend) std::memcpy(partial, pixel + 4 * n, bytes);
+        const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);  // exact integers
+        const __m128 s = _mm_add_ps(_mm_set1_ps(span.s), _mm_mul_ps(_mm_set1_ps(span.sStep), position));
+        const __m128 t = _mm_add_ps(_mm_set1_ps(span.t), _mm_mul_ps(_mm_set1_ps(span.tStep), position));
+        __m128 texel[4];
+        if (span.filter == TextureFilter::nearest) {
+            const __m128i i = _mm_and_si128(_mm_cvttps_epi32(wrappedTexels(s, width)), widthMask);
+            const __m128i j = _mm_and_si128(_mm_cvttps_epi32(wrappedTexels(t, height)), heightMask);
+            const __m128i found = gather(texels, _mm_add_epi32(_mm_slli_epi32(j, rowShift), i));
+            for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
+        } else {
+            const __m128 u = _mm_sub_ps(wrappedTexels(s, width), half);
+            const __m128 v = _mm_sub_ps(wrappedTexels(t, height), half);
+            const __m128i iFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(u, one)), oneInt);
+            const __m128i jFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(v, one)), oneInt);
+            const __m128 a = _mm_sub_ps(u, _mm_cvtepi32_ps(iFloor));
+            const __m128 b = _mm_sub_ps(v, _mm_cvtepi32_ps(jFloor));
+            const __m128i i0 = _mm_and_si128(iFloor, widthMask), j0 = _mm_and_si128(jFloor, heightMask);
+            const __m128i i1 = _mm_and_si128(_mm_add_epi32(i0, oneInt), widthMask);
+            const __m128i j1 = _mm_and_si128(_mm_add_epi32(j0, oneInt), heightMask);
+            const __m128i row0 = _mm_slli_epi32(j0, rowShift), row1 = _mm_slli_epi32(j1, rowShift);
+            __m128i t00, t10, t01, t11;
+            if (image.width >= 2 && _mm_movemask_epi8(_mm_cmpeq_epi32(i0, widthMask)) == 0) {
+                // No lane wraps: texels i0 and i0 + 1 lie side by side.
+                pairs(texels, _mm_add_epi32(row0, i0), t00, t10);
+                pairs(texels, _mm_add_epi32(row1, i0), t01, t11);
+            } else {
+                t00 = gather(texels, _mm_add_epi32(row0, i0));
+                t10 = gather(texels, _mm_add_epi32(row0, i1));
+                t01 = gather(texels, _mm_add_epi32(row1, i0));
+                t11 = gather(texels, _mm_add_epi32(row1, i1));
+            }
+            for (int c = 0; c < 4; ++c) {
+                const __m128 v00 = channel(t00, c), v10 = channel(t10, c), v01 = channel(t01, c),
+                             v11 = channel(t11, c);
+                const __m128 bottom = _mm_add_ps(v00, _mm_mul_ps(_mm_sub_ps(v10, v00), a));
+                const __m128 top = _mm_add_ps(v01, _mm_mul_ps(_mm_sub_ps(v11, v01), a));
+                texel[c] = _mm_add_ps(bottom, _mm_mul_ps(_mm_sub_ps(top, bottom), b));
+            }
+        }
+        // Modulate and round: c01 * texel + 0.5, truncated (0 to 255).
+        __m128i result = _mm_setzero_si128();
+        for (int c = 0; c < 4; ++c) {
+            const __m128i byte = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(colour[c], texel[c]), half));
+            result = _mm_or_si128(result, _mm_slli_epi32(byte, 8 * c));
+        }
+        if (span.blend)
+            result = blendFour(result, _mm_loadu_si128(reinterpret_cast<const __m128i*>(target)), sourceLine,
+                               destinationLine);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), result);
+        if (bytes < 16) std::memcpy(pixel + 4 * n, partial, bytes);
+    }
+    return count;
+}
+
+std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
+{
+    const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1);
+    const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    std::int32_t n = 0;
+    for (; n + 4 <= count; n += 4) {
+        auto* target = reinterpret_cast<__m128i*>(pixel + 4 * n);
+        auto* depthTarget = reinterpret_cast<__m128i*>(depth + n);
+        __m128i write = _mm_set1_epi32(-1);
+        __m128i z = _mm_setzero_si128(), stored = _mm_setzero_si128();
+        if (span.depthTest) {
+            const __m128i index = _mm_add_epi32(_mm_set1_epi32(n), _mm_setr_epi32(0, 1, 2, 3));
+            const __m128d zFrom = _mm_set1_pd(span.z), zStep = _mm_set1_pd(span.zStep);
+            const __m128d z0 = _mm_add_pd(zFrom, _mm_mul_pd(zStep, _mm_cvtepi32_pd(index)));
+            const __m128d z1 = _mm_add_pd(zFrom, _mm_mul_pd(zStep, _mm_cvtepi32_pd(_mm_shuffle_epi32(index, 0x0E))));
+            z = _mm_unpacklo_epi64(depthValues(z0), depthValues(z1));
+            stored = _mm_loadu_si128(depthTarget);
+            write = _mm_cmpgt_epi32(stored, z);  // depths stay below 2^24
+            if (_mm_movemask_epi8(write) == 0) continue;
+        }
+        const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);
+        __m128 w = one;
+        if (span.perspective)
+            w = _mm_div_ps(one, _mm_add_ps(_mm_set1_ps(span.q), _mm_mul_ps(_mm_set1_ps(span.qStep), position)));
+        __m128i source = _mm_setzero_si128();
+        for (int c = 0; c < 4; ++c) {
+            __m128 value =
+                _mm_add_ps(_mm_set1_ps(span.colour[c]), _mm_mul_ps(_mm_set1_ps(span.colourStep[c]), position));
+            if (span.perspective) value = _mm_mul_ps(value, w);
+            value = _mm_min_ps(_mm_max_ps(value, zero), one);  // NaN to 0
+            const __m128i byte =
+                _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+            source = _mm_or_si128(source, _mm_slli_epi32(byte, 8 * c));
+        }
+        const __m128i destination = _mm_loadu_si128(target);
+        const __m128i result = span.blend ? blendFour(source, destination, sourceLine, destinationLine) : source;
+        _mm_storeu_si128(target, _mm_or_si128(_mm_and_si128(write, result), _mm_andnot_si128(write, destination)));
+        if (span.depthTest)
+            _mm_storeu_si128(depthTarget, _mm_or_si128(_mm_and_si128(write, z), _mm_andnot_si128(write, stored)));
+    }
+    return n;
+}
+
+#else
+
+std::int32_t drawAffineTexturedFours(const AffineTexturedSpan&, std::uint8_t*, std::int32_t) { return 0; }
+std::int32_t drawSmoothFours(const SmoothSpan&, std::uint8_t*, std::uint32_t*, std::int32_t) { return 0; }
+
+#endif
+
+}  // namespace qelo::software
