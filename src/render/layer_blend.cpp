@@ -66,15 +66,35 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128 opacity)
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    // A layer that blends texels of alpha 255 at alpha 255 replaces the frame
+    // with them to the bit: x * 255 / 255 rounds to x, the frame's share is 0.
+    constexpr std::size_t mostLayers = 16;
+    bool replaces[mostLayers] = {};
+    const std::size_t count = layers.size() <= mostLayers ? layers.size() : 0;  // more: no shortcut
+    for (std::size_t k = 0; k < count; ++k) replaces[k] = blendAlpha(255, layers[k].opacity) == 255;
+    const auto texelsOf = [&](std::size_t k) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
+    };
     // Every layer in one pass over the frame: each block is read and written once.
     for (; done + 4 <= pixelCount; done += 4) {
+        // Blending starts at the topmost layer that replaces the whole block.
+        std::size_t first = 0;
         __m128i frame = _mm_setzero_si128();
-        for (const LayerView& layer : layers) {
-            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer.rgba + done * 4));
+        for (std::size_t k = count; k-- > 0;) {
+            if (!replaces[k]) continue;
+            const __m128i texels = texelsOf(k);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), alphaMask)) == 0xFFFF) {
+                frame = texels;
+                first = k + 1;
+                break;
+            }
+        }
+        for (std::size_t k = first; k < layers.size(); ++k) {
+            const __m128i texels = texelsOf(k);
             // Texels of alpha 0 leave the frame as it is: most of a layer.
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
                 continue;
-            frame = blendFour(frame, texels, _mm_set1_ps(layer.opacity));
+            frame = blendFour(frame, texels, _mm_set1_ps(layers[k].opacity));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
     }

@@ -49,28 +49,18 @@ __attribute__((target("avx2"))) void blendConstantEights(std::uint8_t* pixel, st
 #endif
 
 #if defined(__SSE2__)
-// Four pixels at a time in 16-bit lanes: t + (t >> 8) + 128 <= 65407 and
-// term + product <= 510 fit; the pack saturates at 255. Whole groups only;
+// Four pixels at a time (blendConstantFour of blend.h), whole groups only;
 // returns how many pixels.
 std::int32_t blendConstantFours(std::uint8_t* pixel, std::int32_t count, const std::uint32_t term[4],
                                 std::uint32_t fd)
 {
-    const __m128i zero = _mm_setzero_si128();
     const __m128i factor = _mm_set1_epi16(static_cast<short>(fd));
-    const __m128i half = _mm_set1_epi16(128);
     const __m128i terms = _mm_set_epi16(short(term[3]), short(term[2]), short(term[1]), short(term[0]),
                                         short(term[3]), short(term[2]), short(term[1]), short(term[0]));
-    auto blendTwo = [&](__m128i destination) {
-        const __m128i t = _mm_mullo_epi16(destination, factor);
-        const __m128i product = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
-        return _mm_add_epi16(product, terms);
-    };
     std::int32_t n = 0;
     for (; n + 4 <= count; n += 4) {
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 4 * n));
-        const __m128i low = blendTwo(_mm_unpacklo_epi8(d, zero));
-        const __m128i high = blendTwo(_mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 4 * n), _mm_packus_epi16(low, high));
+        auto* target = reinterpret_cast<__m128i*>(pixel + 4 * n);
+        _mm_storeu_si128(target, blendConstantFour(_mm_loadu_si128(target), terms, factor));
     }
     return n;
 }

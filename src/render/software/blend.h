@@ -72,6 +72,27 @@ inline FactorLine factorLine(BlendFactor factor)
             std::min<std::uint32_t>(255, multiplyBytes(source[c], fs) + multiplyBytes(pixel[c], fd)));
 }
 
+#if defined(__SSE2__)
+// round(a * b / 255) in 16-bit lanes, as multiplyBytes.
+inline __m128i multiplyLanes(__m128i a, __m128i b)
+{
+    const __m128i t = _mm_mullo_epi16(a, b);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), _mm_set1_epi16(128)), 8);
+}
+
+// One source colour over four pixels: `terms` holds its channels' products
+// with the source factor and `factor` the destination factor, both in every
+// pixel's four 16-bit lanes. t + (t >> 8) + 128 <= 65407 and term + product
+// <= 510 fit; the pack saturates at 255.
+inline __m128i blendConstantFour(__m128i destination, __m128i terms, __m128i factor)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_add_epi16(multiplyLanes(_mm_unpacklo_epi8(destination, zero), factor), terms);
+    const __m128i high = _mm_add_epi16(multiplyLanes(_mm_unpackhi_epi8(destination, zero), factor), terms);
+    return _mm_packus_epi16(low, high);
+}
+#endif
+
 // One source colour over `count` pixels from `pixel` on.
 void blendConstantSpan(std::uint8_t* pixel, std::int32_t count, const std::uint8_t source[4],
                        BlendFactor sourceFactor, BlendFactor destinationFactor);

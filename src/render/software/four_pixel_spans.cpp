@@ -58,13 +58,6 @@ inline void pairs(const std::uint8_t* texels, __m128i index, __m128i& left, __m1
     right = _mm_castps_si128(_mm_shuffle_ps(low, high, 0xDD));
 }
 
-// round(a * b / 255) in 16-bit lanes (multiplyBytes of blend.h).
-inline __m128i multiplyLanes(__m128i a, __m128i b)
-{
-    const __m128i t = _mm_mullo_epi16(a, b);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), _mm_set1_epi16(128)), 8);
-}
-
 // A blend factor in 16-bit lanes from the alphas there.
 inline __m128i factorLanes(FactorLine line, __m128i alpha)
 {
