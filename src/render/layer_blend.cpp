@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -33,17 +34,22 @@ void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, float opacity)
 
 #if defined(__SSE2__) || defined(_M_X64)
 
-// Four pixels of a layer over four of the frame, in 16-bit lanes: every
-// intermediate fits (t + (t >> 8) + 128 <= 65407).
-__m128i blendFour(__m128i frame, __m128i layer, __m128 opacity)
+// blendAlpha of four texels' alphas, in 32-bit lanes.
+__m128i blendAlphas(__m128i layer, __m128 opacity)
 {
-    const __m128i zero = _mm_setzero_si128();
     const __m128i alphaByte = _mm_srli_epi32(layer, 24);
     __m128 alpha = _mm_mul_ps(_mm_mul_ps(_mm_cvtepi32_ps(alphaByte), _mm_set1_ps(1.0f / 255.0f)), opacity);
     // max first: a NaN becomes 0, as in blendAlpha.
     alpha = _mm_min_ps(_mm_max_ps(alpha, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-    const __m128i blendA = _mm_cvtps_epi32(_mm_mul_ps(alpha, _mm_set1_ps(255.0f)));  // nearest, ties to even
+    return _mm_cvtps_epi32(_mm_mul_ps(alpha, _mm_set1_ps(255.0f)));  // nearest, ties to even
+}
 
+// Four pixels of a layer over four of the frame at blend alphas blendA
+// (32-bit lanes), in 16-bit lanes: every intermediate fits
+// (t + (t >> 8) + 128 <= 65407).
+__m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
+{
+    const __m128i zero = _mm_setzero_si128();
     // The source's alpha channel is the blend alpha itself.
     const __m128i source = _mm_or_si128(_mm_and_si128(layer, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(blendA, 24));
     const __m128i pairs = _mm_or_si128(blendA, _mm_slli_epi32(blendA, 16));
@@ -62,16 +68,31 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128 opacity)
     return _mm_packus_epi16(low, high);  // saturates at 255
 }
 
+// What a layer's opacity allows, found once a frame.
+struct LayerPlan {
+    // Texels of alpha 255 blend at 255: they replace the frame to the bit
+    // (x * 255 / 255 rounds to x, the frame's share is 0).
+    bool replaces = false;
+    // Every alpha blends as it is (opacity 1 does so): no float work.
+    bool alphaAsIs = false;
+};
+
+LayerPlan planFor(float opacity)
+{
+    LayerPlan plan;
+    plan.replaces = blendAlpha(255, opacity) == 255;
+    plan.alphaAsIs = true;
+    for (int a = 0; a < 256 && plan.alphaAsIs; ++a)
+        plan.alphaAsIs = blendAlpha(static_cast<std::uint8_t>(a), opacity) == a;
+    return plan;
+}
+
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    // A layer that blends texels of alpha 255 at alpha 255 replaces the frame
-    // with them to the bit: x * 255 / 255 rounds to x, the frame's share is 0.
-    constexpr std::size_t mostLayers = 16;
-    bool replaces[mostLayers] = {};
-    const std::size_t count = layers.size() <= mostLayers ? layers.size() : 0;  // more: no shortcut
-    for (std::size_t k = 0; k < count; ++k) replaces[k] = blendAlpha(255, layers[k].opacity) == 255;
+    std::vector<LayerPlan> plans;
+    for (const LayerView& layer : layers) plans.push_back(planFor(layer.opacity));
     const auto texelsOf = [&](std::size_t k) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
     };
@@ -80,8 +101,8 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
         // Blending starts at the topmost layer that replaces the whole block.
         std::size_t first = 0;
         __m128i frame = _mm_setzero_si128();
-        for (std::size_t k = count; k-- > 0;) {
-            if (!replaces[k]) continue;
+        for (std::size_t k = layers.size(); k-- > 0;) {
+            if (!plans[k].replaces) continue;
             const __m128i texels = texelsOf(k);
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), alphaMask)) == 0xFFFF) {
                 frame = texels;
@@ -94,7 +115,9 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
             // Texels of alpha 0 leave the frame as it is: most of a layer.
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
                 continue;
-            frame = blendFour(frame, texels, _mm_set1_ps(layers[k].opacity));
+            const __m128i blendA = plans[k].alphaAsIs ? _mm_srli_epi32(texels, 24)
+                                                      : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
+            frame = blendFour(frame, texels, blendA);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
     }
