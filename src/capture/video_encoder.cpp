@@ -90,23 +90,22 @@ std::vector<std::string> codecArguments(VideoQuality quality)
     switch (quality) {
     case VideoQuality::draft:
         // The fastest preset: the encoder shares the cores with the
-        // rendering and needs ~10 ms of CPU a frame with the colour
-        // conversion. Constrained Baseline,
+        // rendering. Constrained Baseline,
         // ~33 Mbit/s for the whole show at CRF 20: level 4.1 holds that
         // (x264 would claim 3.2, whose ceiling is 20 Mbit/s).
         return {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-level:v", "4.1", "-pix_fmt", "yuv420p"};
     case VideoQuality::share:
         // High profile with CABAC, 8x8 transforms and three B-frames, at the
         // slowest preset that keeps a capture in real time: the show
-        // renders on one of two cores, and x264 at "superfast" needs ~13 ms
-        // of CPU a frame here with the colour conversion ("veryfast" ~25,
-        // "faster" ~34). CRF 22 where the picture allows; busy scenes are
+        // renders on one of two cores, and x264 at "superfast" needs ~11 ms
+        // of CPU a frame here ("veryfast" about twice that). CRF 22 where the picture allows; busy scenes are
         // held to 9 Mbit/s (a window of 2 s), so the whole show with its
         // sound stays under 150 MB. x264 derives the level from the rate
         // cap: 3.2 fits 1024 x 768 at 60 fps and 9 Mbit/s.
-        // One encoder thread: with a rate cap and frame threads x264's
-        // output depends on timing, and a capture must come out the same in
-        // every run. One thread also fits: ~14 ms of one core a frame.
+        // One encoder thread: with a rate cap and frame or slice threads
+        // x264's output depends on timing, and a capture must come out the
+        // same in every run. That thread is the capture's pace: ~11 ms of
+        // one core a frame, about 90 frames a second at best.
         return {"-c:v", "libx264", "-preset", "superfast", "-profile:v", "high", "-crf", "22", "-maxrate", "9M",
                 "-bufsize", "18M", "-threads", "1", "-pix_fmt", "yuv420p"};
     case VideoQuality::master:
