@@ -68,55 +68,30 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
     return _mm_packus_epi16(low, high);  // saturates at 255
 }
 
-// What a layer's opacity allows, found once a frame.
-struct LayerPlan {
-    // Texels of alpha 255 blend at 255: they replace the frame to the bit
-    // (x * 255 / 255 rounds to x, the frame's share is 0).
-    bool replaces = false;
-    // Every alpha blends as it is (opacity 1 does so): no float work.
-    bool alphaAsIs = false;
-};
-
-LayerPlan planFor(float opacity)
+// Whether every alpha blends as it is at this opacity (1 does so): no float work then.
+bool alphaAsIs(float opacity)
 {
-    LayerPlan plan;
-    plan.replaces = blendAlpha(255, opacity) == 255;
-    plan.alphaAsIs = true;
-    for (int a = 0; a < 256 && plan.alphaAsIs; ++a)
-        plan.alphaAsIs = blendAlpha(static_cast<std::uint8_t>(a), opacity) == a;
-    return plan;
+    for (int a = 0; a < 256; ++a)
+        if (blendAlpha(static_cast<std::uint8_t>(a), opacity) != a) return false;
+    return true;
 }
 
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    std::vector<LayerPlan> plans;
-    for (const LayerView& layer : layers) plans.push_back(planFor(layer.opacity));
-    const auto texelsOf = [&](std::size_t k) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
-    };
+    std::vector<std::uint8_t> asIs;  // one a layer
+    for (const LayerView& layer : layers) asIs.push_back(alphaAsIs(layer.opacity));
     // Every layer in one pass over the frame: each block is read and written once.
     for (; done + 4 <= pixelCount; done += 4) {
-        // Blending starts at the topmost layer that replaces the whole block.
-        std::size_t first = 0;
         __m128i frame = _mm_setzero_si128();
-        for (std::size_t k = layers.size(); k-- > 0;) {
-            if (!plans[k].replaces) continue;
-            const __m128i texels = texelsOf(k);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), alphaMask)) == 0xFFFF) {
-                frame = texels;
-                first = k + 1;
-                break;
-            }
-        }
-        for (std::size_t k = first; k < layers.size(); ++k) {
-            const __m128i texels = texelsOf(k);
+        for (std::size_t k = 0; k < layers.size(); ++k) {
+            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
             // Texels of alpha 0 leave the frame as it is: most of a layer.
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
                 continue;
-            const __m128i blendA = plans[k].alphaAsIs ? _mm_srli_epi32(texels, 24)
-                                                      : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
+            const __m128i blendA =
+                asIs[k] ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
             frame = blendFour(frame, texels, blendA);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
