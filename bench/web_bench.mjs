@@ -75,7 +75,8 @@ async function measure(browser, base, unthrottled) {
   })()`);
   await page.waitFor(`['ended', 'failed'].includes(qelo.state)`, (until + 60) * 1000 * (unthrottled ? 1 : 1.5), 'the end of the show');
   if (page.errors.length) console.error(`errors on the page: ${page.errors.join(' | ')}`);
-  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs'), program: await page.evaluate('qelo.program') };
+  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs'), program: await page.evaluate('qelo.program'),
+    processors: await page.evaluate('navigator.hardwareConcurrency') };
 }
 
 const version = execFileSync(chromium, ['--version'], { encoding: 'utf8' }).trim();
@@ -84,9 +85,9 @@ const browser = await launch({ chromium });
 let ran = null;  // the program the page ran
 try {
   for (const unthrottled of mode === 'both' ? [false, true] : [mode === 'unthrottled']) {
-    const { frames, firstFrameMs, program } = await measure(browser, server.url, unthrottled);
+    const { frames, firstFrameMs, program, processors } = await measure(browser, server.url, unthrottled);
     ran = program;
-    console.log(table(`${version}, headless, software renderer in WebAssembly (${program}.js): ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
+    console.log(table(`${version}, headless, software renderer in WebAssembly (${program}.js, ${processors} processors): ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
     console.log(`first frame ${firstFrameMs.toFixed(1)} ms after the start\n`);
   }
   const files = ran === 'qelo_threads' ? ['qelo_threads.wasm', 'qelo_threads.js', 'qelo_threads.worker.js'] : ['qelo.wasm', 'qelo.js'];
