@@ -146,6 +146,12 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s)
     if (music)
         for (const char* a : {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest"}) arguments.push_back(a);
     for (const std::string& a : codecArguments(s.quality)) arguments.push_back(a);
+    // Says how to turn the pixels back into colour: the BT.601 matrix and
+    // video range of yuv_frame.h, for sRGB pictures. Untagged, players guess,
+    // and most guess BT.709 for a picture of this size, shifting every hue.
+    for (const char* a : {"-colorspace", "smpte170m", "-color_range", "tv", "-color_primaries", "bt709",
+                          "-color_trc", "iec61966-2-1"})
+        arguments.push_back(a);
     if (hasSuffixIgnoringCase(s.path, ".mp4"))
         for (const char* a : {"-movflags", "+faststart"}) arguments.push_back(a);
     arguments.push_back(s.path);

@@ -1,5 +1,5 @@
-# A short capture to MP4 is a normal video: 1024 x 768 H.264 (yuv420p) at
-# the chosen rate, the music as an audio stream, the right length; and two
+# A short capture to MP4 is a normal video: 1024 x 768 H.264 (yuv420p,
+# tagged BT.601 video range) at the chosen rate, the music as an audio stream, the right length; and two
 # captures decode to the same frames. The default (share) quality is High
 # profile with B-frames and its index ahead of the frames (it plays while it
 # downloads); draft is Constrained Baseline. The summary line gives the size.
@@ -35,8 +35,11 @@ draft="$(stream_of "$work/draft.mp4")"
 grep -qx "profile=Constrained Baseline" <<<"$draft" || fail "draft: $(tr '\n' ' ' <<<"$draft")"
 
 video="$(ffprobe -v error -select_streams v:0 -count_frames \
-  -show_entries stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames -of default=nw=1 "$work/a.mp4")"
-for expected in codec_name=h264 width=1024 height=768 pix_fmt=yuv420p r_frame_rate=10/1 nb_read_frames=30; do
+  -show_entries stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames,color_space,color_range \
+  -of default=nw=1 "$work/a.mp4")"
+# The colour tags name the conversion the frames went through (BT.601, video range).
+for expected in codec_name=h264 width=1024 height=768 pix_fmt=yuv420p r_frame_rate=10/1 nb_read_frames=30 \
+  color_space=smpte170m color_range=tv; do
   grep -qx "$expected" <<<"$video" || fail "video stream: expected $expected, got: $(tr '\n' ' ' <<<"$video")"
 done
 audio="$(ffprobe -v error -select_streams a -show_entries stream=codec_type -of csv=p=0 "$work/a.mp4")"
