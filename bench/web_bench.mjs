@@ -1,8 +1,5 @@
 // The browser build's frame rate in headless Chromium, per schedule segment:
-//   node bench/web_bench.mjs [--site DIR] [--until S] [--mode live|unthrottled|both] [--single]
-// The page is served cross-origin isolated, as ./run --web serves it, and
-// runs the threaded program; --single serves it without the isolation
-// headers, and it runs the single-threaded one.
+//   node bench/web_bench.mjs [--site DIR] [--until S] [--mode live|unthrottled|both]
 // live: frames on requestAnimationFrame with the show's own clock, as a
 // viewer sees it (60 Hz at most); unthrottled: frames back to back, the cost
 // of a frame without the display's cap. Prints one table per mode: frames,
@@ -26,7 +23,6 @@ const root = join(dirname(fileURLToPath(import.meta.url)), '..');
 const site = option('--site', join(root, 'build-web', 'web'));
 const until = Number(option('--until', '120'));
 const mode = option('--mode', 'both');
-const single = args.includes('--single');
 const chromium = process.env.QELO_CHROMIUM ?? defaultChromium;
 const segments = [0, 15, 25, 50, 55, 100, 103, 120];
 
@@ -75,23 +71,19 @@ async function measure(browser, base, unthrottled) {
   })()`);
   await page.waitFor(`['ended', 'failed'].includes(qelo.state)`, (until + 60) * 1000 * (unthrottled ? 1 : 1.5), 'the end of the show');
   if (page.errors.length) console.error(`errors on the page: ${page.errors.join(' | ')}`);
-  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs'), program: await page.evaluate('qelo.program'),
-    processors: await page.evaluate('navigator.hardwareConcurrency') };
+  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs') };
 }
 
 const version = execFileSync(chromium, ['--version'], { encoding: 'utf8' }).trim();
-const server = await serve(site, { isolated: !single });
+const server = await serve(site);
 const browser = await launch({ chromium });
-let ran = null;  // the program the page ran
 try {
   for (const unthrottled of mode === 'both' ? [false, true] : [mode === 'unthrottled']) {
-    const { frames, firstFrameMs, program, processors } = await measure(browser, server.url, unthrottled);
-    ran = program;
-    console.log(table(`${version}, headless, software renderer in WebAssembly (${program}.js, ${processors} processors): ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
+    const { frames, firstFrameMs } = await measure(browser, server.url, unthrottled);
+    console.log(table(`${version}, headless, software renderer in WebAssembly: ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
     console.log(`first frame ${firstFrameMs.toFixed(1)} ms after the start\n`);
   }
-  const files = ran === 'qelo_threads' ? ['qelo_threads.wasm', 'qelo_threads.js', 'qelo_threads.worker.js'] : ['qelo.wasm', 'qelo.js'];
-  const sizes = [...files, 'qelo_page.js'].map((name) => [name, gzipSync(readFileSync(join(site, name))).length]);
+  const sizes = ['qelo.wasm', 'qelo.js', 'qelo_page.js'].map((name) => [name, gzipSync(readFileSync(join(site, name))).length]);
   const total = sizes.reduce((sum, [, bytes]) => sum + bytes, 0);
   console.log(`gzipped: ${sizes.map(([name, bytes]) => `${name} ${(bytes / 1024).toFixed(1)} KB`).join(', ')}; together ${(total / 1024).toFixed(1)} KB`);
 } finally {

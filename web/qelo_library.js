@@ -40,10 +40,4 @@ mergeInto(LibraryManager.library, {
   qelo_page_failed: function (text) {
     Module['page'].failed(UTF8ToString(text));
   },
-
-  // The threaded program's page thread waits each frame for the renderer's
-  // workers (their pool is loaded before the program starts, so the wait
-  // ends). The runtime would warn of that wait in the page's notice area:
-  // this replaces its check, which does nothing else.
-  emscripten_check_blocking_allowed: function () {},
 });

@@ -1,9 +1,7 @@
 // qelo_page.js - the page around the show: the start screen's question, the
 // music, the clock the show follows, the frames, the end screen, and what
-// tests read (window.qelo, see README.md). Loaded before the program, which
-// it loads itself once it knows the browser can run it: qelo_threads.js when
-// the page is cross-origin isolated (the renderer's workers share the
-// program's memory, which only such a page may), qelo.js otherwise.
+// tests read (window.qelo, see README.md). Loaded before qelo.js, which it
+// loads itself once it knows the browser can run it.
 'use strict';
 
 (function () {
@@ -13,11 +11,9 @@
   const byId = (id) => document.getElementById(id);
   const canvas = byId('canvas');
   const audio = byId('music');
-  const program = window.crossOriginIsolated === true && typeof SharedArrayBuffer === 'function' ? 'qelo_threads' : 'qelo';
 
   const qelo = {
     state: 'loading',  // 'loading' | 'start' | 'playing' | 'ended' | 'failed'
-    program,           // 'qelo_threads' or 'qelo'
     notices: [],       // every text shown in the notice area, in order
     frames: 0,         // frames drawn
     showMs: 0,         // the show's counter as the latest frame began
@@ -159,9 +155,7 @@
 
   // ---- Frames ------------------------------------------------------------
   const context = canvas.getContext('2d', { alpha: false });
-  // The frame's ImageData: over the frame in wasm memory, or with threads a
-  // copy of it, as putImageData will not read shared memory.
-  let image = null;
+  let image = null;  // an ImageData over the frame in wasm memory
   let stopRequested = false;
   let fullscreenEntered = false;
   const nextTask = new MessageChannel();  // back-to-back frames that leave the page responsive
@@ -229,12 +223,8 @@
   const page = {
     present(at, frameWidth, frameHeight) {
       const buffer = Module.HEAPU8.buffer;
-      const bytes = frameWidth * frameHeight * 4;
-      if (program === 'qelo_threads') {
-        if (!image || image.width !== frameWidth || image.height !== frameHeight) image = new ImageData(frameWidth, frameHeight);
-        image.data.set(Module.HEAPU8.subarray(at, at + bytes));
-      } else if (!image || image.data.buffer !== buffer || image.data.byteOffset !== at || image.width !== frameWidth) {
-        image = new ImageData(new Uint8ClampedArray(buffer, at, bytes), frameWidth, frameHeight);
+      if (!image || image.data.buffer !== buffer || image.data.byteOffset !== at || image.width !== frameWidth) {
+        image = new ImageData(new Uint8ClampedArray(buffer, at, frameWidth * frameHeight * 4), frameWidth, frameHeight);
       }
       context.putImageData(image, 0, 0);
     },
@@ -282,8 +272,8 @@
     printErr: notice,
     onAbort: (what) => failed(`the program stopped: ${what}`),
   };
-  const script = document.createElement('script');
-  script.src = `${program}.js`;
-  script.onerror = () => failed(`cannot load ${program}.js: serve the page with ./run --web`);
-  document.body.appendChild(script);
+  const program = document.createElement('script');
+  program.src = 'qelo.js';
+  program.onerror = () => failed('cannot load qelo.js: serve the page with ./run --web');
+  document.body.appendChild(program);
 })();

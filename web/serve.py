@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Serves the built page on 127.0.0.1 with Python's http.server, cross-origin
-isolated (so that the page runs its threaded program):
+"""Serves the built page on 127.0.0.1 with Python's http.server:
 
     python3 web/serve.py PORT DIRECTORY
 
@@ -13,13 +12,6 @@ import sys
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def end_headers(self):
-        # Cross-origin isolation: the page may then share memory with
-        # workers and runs the threaded program.
-        self.send_header('Cross-Origin-Opener-Policy', 'same-origin')
-        self.send_header('Cross-Origin-Embedder-Policy', 'require-corp')
-        super().end_headers()
-
     def log_message(self, *args):
         pass  # a line per request would bury the address
 

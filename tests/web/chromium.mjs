@@ -17,20 +17,17 @@ const contentTypes = {
 };
 
 // Serves `root` on 127.0.0.1 at a free port, answering 404 for the paths
-// in `hidden` (e.g. '/vamma4.mp3') as if they were missing. Cross-origin
-// isolated as web/serve.py is (the page runs its threaded program) unless
-// `isolated` is false. Returns { url, close }.
-export async function serve(root, { hidden = [], isolated = true } = {}) {
-  const isolation = isolated ? { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' } : {};
+// in `hidden` (e.g. '/vamma4.mp3') as if they were missing. Returns { url, close }.
+export async function serve(root, hidden = []) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     let file = join(root, path);
     if (path.includes('..') || hidden.includes(path) || !existsSync(file)) {
-      response.writeHead(404, isolation).end('not found');
+      response.writeHead(404).end('not found');
       return;
     }
     if (statSync(file).isDirectory()) file = join(file, 'index.html');
-    const headers = { 'Content-Type': contentTypes[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-store', ...isolation };
+    const headers = { 'Content-Type': contentTypes[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-store' };
     response.writeHead(200, headers);
     createReadStream(file).pipe(response);
   });
