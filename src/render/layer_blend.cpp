@@ -32,6 +32,19 @@ void blendPixel(std::uint8_t* pixel, const std::uint8_t* source, float opacity)
     pixel[3] = blendChannel(alpha, pixel[3], alpha);
 }
 
+// Whether every alpha blends as it is at this opacity: no float work then.
+// Only opacity 1 is asked (a layer at full strength, the usual case), and
+// whether it keeps every alpha is checked once.
+bool alphaAsIs(float opacity)
+{
+    static const bool oneKeepsAlpha = [] {
+        for (int a = 0; a < 256; ++a)
+            if (blendAlpha(static_cast<std::uint8_t>(a), 1.0f) != a) return false;
+        return true;
+    }();
+    return opacity == 1.0f && oneKeepsAlpha;
+}
+
 #if defined(__SSE2__) || defined(_M_X64)
 
 // blendAlpha of four texels' alphas, in 32-bit lanes.
@@ -68,17 +81,11 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
     return _mm_packus_epi16(low, high);  // saturates at 255
 }
 
-// Whether every alpha blends as it is at this opacity (1 does so): no float work then.
-bool alphaAsIs(float opacity)
-{
-    for (int a = 0; a < 256; ++a)
-        if (blendAlpha(static_cast<std::uint8_t>(a), opacity) != a) return false;
-    return true;
-}
 
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
+    if (done + 4 > pixelCount) return done;  // the wider path left no block
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     std::vector<std::uint8_t> asIs;  // one a layer
     for (const LayerView& layer : layers) asIs.push_back(alphaAsIs(layer.opacity));
@@ -105,14 +112,18 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
 
 // blendFour on eight pixels; unpacking and packing both work within each
 // 128-bit half, so the halves stay apart exactly as four-pixel blocks.
-QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity)
+// `asIs`: the layer's opacity keeps every alpha (alphaAsIs).
+QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity, bool asIs)
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaByte = _mm256_srli_epi32(layer, 24);
-    __m256 alpha =
-        _mm256_mul_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(alphaByte), _mm256_set1_ps(1.0f / 255.0f)), opacity);
-    alpha = _mm256_min_ps(_mm256_max_ps(alpha, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-    const __m256i blendA = _mm256_cvtps_epi32(_mm256_mul_ps(alpha, _mm256_set1_ps(255.0f)));
+    __m256i blendA = alphaByte;
+    if (!asIs) {
+        __m256 alpha =
+            _mm256_mul_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(alphaByte), _mm256_set1_ps(1.0f / 255.0f)), opacity);
+        alpha = _mm256_min_ps(_mm256_max_ps(alpha, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+        blendA = _mm256_cvtps_epi32(_mm256_mul_ps(alpha, _mm256_set1_ps(255.0f)));
+    }
 
     const __m256i source =
         _mm256_or_si256(_mm256_and_si256(layer, _mm256_set1_epi32(0x00FFFFFF)), _mm256_slli_epi32(blendA, 24));
@@ -136,12 +147,15 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
                                         std::size_t pixelCount)
 {
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    bool asIs[8] = {};
+    for (std::size_t k = 0; k < layers.size() && k < 8; ++k) asIs[k] = alphaAsIs(layers[k].opacity);
     for (; done + 8 <= pixelCount; done += 8) {
         __m256i frame = _mm256_setzero_si256();
-        for (const LayerView& layer : layers) {
+        for (std::size_t k = 0; k < layers.size(); ++k) {
+            const LayerView& layer = layers[k];
             const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layer.rgba + done * 4));
             if (_mm256_testz_si256(texels, alphaMask)) continue;
-            frame = blendEight(frame, texels, _mm256_set1_ps(layer.opacity));
+            frame = blendEight(frame, texels, _mm256_set1_ps(layer.opacity), k < 8 && asIs[k]);
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done * 4), frame);
     }

@@ -216,6 +216,19 @@ void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, con
     SpanJob job{triangle, state, target, {}};
     for (int c = 0; c < 4; ++c) job.bytes[c] = colourByte(state.colour[c]);
     if (!state.depthTest && state.constantColour && !state.texture) {  // most rows are short: no call a row
+        if (!state.blend) {
+            // A dot's wedges: most rows one or two pixels, stored in place.
+            std::uint32_t value;
+            std::memcpy(&value, job.bytes, 4);
+            triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+                std::uint8_t* pixel = target.rgba + (static_cast<std::size_t>(row) * target.width + from) * 4;
+                const std::int32_t count = to - from + 1;
+                if (count > 2) return constantSpan(job, pixel, count);
+                std::memcpy(pixel, &value, 4);
+                if (count == 2) std::memcpy(pixel + 4, &value, 4);
+            });
+            return;
+        }
         triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
             const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
             constantSpan(job, target.rgba + offset * 4, to - from + 1);
