@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -81,14 +80,13 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
     return _mm_packus_epi16(low, high);  // saturates at 255
 }
 
-
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
     if (done + 4 > pixelCount) return done;  // the wider path left no block
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    std::vector<std::uint8_t> asIs;  // one a layer
-    for (const LayerView& layer : layers) asIs.push_back(alphaAsIs(layer.opacity));
+    bool asIs[8] = {};  // one a layer (the bank has five)
+    for (std::size_t k = 0; k < layers.size() && k < 8; ++k) asIs[k] = alphaAsIs(layers[k].opacity);
     // Every layer in one pass over the frame: each block is read and written once.
     for (; done + 4 <= pixelCount; done += 4) {
         __m128i frame = _mm_setzero_si128();
@@ -98,7 +96,7 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
                 continue;
             const __m128i blendA =
-                asIs[k] ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
+                k < 8 && asIs[k] ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
             frame = blendFour(frame, texels, blendA);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
