@@ -80,6 +80,21 @@ __m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
     return _mm_packus_epi16(low, high);  // saturates at 255
 }
 
+// blendFour over transparent black: the frame's products are 0.
+__m128i blendFourOverNothing(__m128i layer, __m128i blendA)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i source = _mm_or_si128(_mm_and_si128(layer, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(blendA, 24));
+    const __m128i pairs = _mm_or_si128(blendA, _mm_slli_epi32(blendA, 16));
+    const __m128i half = _mm_set1_epi16(128);
+    const auto scale = [half](__m128i x, __m128i y) {
+        const __m128i t = _mm_mullo_epi16(x, y);
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
+    };
+    return _mm_packus_epi16(scale(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi32(pairs, pairs)),
+                            scale(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi32(pairs, pairs)));
+}
+
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
@@ -90,14 +105,22 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
     // Every layer in one pass over the frame: each block is read and written once.
     for (; done + 4 <= pixelCount; done += 4) {
         __m128i frame = _mm_setzero_si128();
+        bool nothing = true;  // the frame is still transparent black
         for (std::size_t k = 0; k < layers.size(); ++k) {
             const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
+            const __m128i alphas = _mm_and_si128(texels, alphaMask);
             // Texels of alpha 0 leave the frame as it is: most of a layer.
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), _mm_setzero_si128())) == 0xFFFF)
-                continue;
-            const __m128i blendA =
-                k < 8 && asIs[k] ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
-            frame = blendFour(frame, texels, blendA);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_setzero_si128())) == 0xFFFF) continue;
+            const bool asIsHere = k < 8 && asIs[k];
+            // Opaque texels at their own alpha replace the frame: x * 255 / 255 and x * 0 / 255 round exactly.
+            if (asIsHere && _mm_movemask_epi8(_mm_cmpeq_epi32(alphas, alphaMask)) == 0xFFFF) {
+                frame = texels;
+            } else {
+                const __m128i blendA =
+                    asIsHere ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
+                frame = nothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
+            }
+            nothing = false;
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
     }
@@ -110,7 +133,9 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
 
 // blendFour on eight pixels; unpacking and packing both work within each
 // 128-bit half, so the halves stay apart exactly as four-pixel blocks.
-// `asIs`: the layer's opacity keeps every alpha (alphaAsIs).
+// `asIs`: the layer's opacity keeps every alpha (alphaAsIs); `overNothing`:
+// the frame is transparent black, whose products are 0.
+template <bool overNothing>
 QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity, bool asIs)
 {
     const __m256i zero = _mm256_setzero_si256();
@@ -134,6 +159,9 @@ QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity,
         const __m256i t = _mm256_mullo_epi16(x, y);
         return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), half), 8);
     };
+    if constexpr (overNothing)
+        return _mm256_packus_epi16(scale(_mm256_unpacklo_epi8(source, zero), alphaLow),
+                                   scale(_mm256_unpackhi_epi8(source, zero), alphaHigh));
     const __m256i low = _mm256_add_epi16(scale(_mm256_unpacklo_epi8(source, zero), alphaLow),
                                          scale(_mm256_unpacklo_epi8(frame, zero), _mm256_sub_epi16(full, alphaLow)));
     const __m256i high = _mm256_add_epi16(scale(_mm256_unpackhi_epi8(source, zero), alphaHigh),
@@ -149,11 +177,20 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
     for (std::size_t k = 0; k < layers.size() && k < 8; ++k) asIs[k] = alphaAsIs(layers[k].opacity);
     for (; done + 8 <= pixelCount; done += 8) {
         __m256i frame = _mm256_setzero_si256();
+        bool nothing = true;  // as in composeSse2
         for (std::size_t k = 0; k < layers.size(); ++k) {
             const LayerView& layer = layers[k];
             const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layer.rgba + done * 4));
             if (_mm256_testz_si256(texels, alphaMask)) continue;
-            frame = blendEight(frame, texels, _mm256_set1_ps(layer.opacity), k < 8 && asIs[k]);
+            const bool asIsHere = k < 8 && asIs[k];
+            const __m256i alphas = _mm256_and_si256(texels, alphaMask);
+            if (asIsHere && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1)
+                frame = texels;
+            else if (nothing)
+                frame = blendEight<true>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere);
+            else
+                frame = blendEight<false>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere);
+            nothing = false;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done * 4), frame);
     }
