@@ -111,6 +111,17 @@ std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_
         colour[c] = _mm_set1_ps(c01);
     }
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    // The rows of what is t at every pixel when it does not change along
+    // the span (a quad upright on the screen): once a span, not a group.
+    // t + 0 * position is t itself then, for any t.
+    const bool rowConstant = span.tStep == 0;
+    const __m128 tFixed = _mm_set1_ps(span.t + span.tStep * 0.0f);
+    const __m128 vFixed = _mm_sub_ps(wrappedTexels(tFixed, height), half);
+    const __m128i jFixed = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(vFixed, one)), oneInt);
+    const __m128 bFixed = _mm_sub_ps(vFixed, _mm_cvtepi32_ps(jFixed));
+    const __m128i j0Fixed = _mm_and_si128(jFixed, heightMask);
+    const __m128i row0Fixed = _mm_slli_epi32(j0Fixed, rowShift);
+    const __m128i row1Fixed = _mm_slli_epi32(_mm_and_si128(_mm_add_epi32(j0Fixed, oneInt), heightMask), rowShift);
     for (std::int32_t n = 0; n < count; n += 4) {
         // The last group may be partial: it goes through `partial`; its lanes
         // past the span are computed (every texel index is wrapped into the
@@ -130,15 +141,20 @@ std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_
             for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
         } else {
             const __m128 u = _mm_sub_ps(wrappedTexels(s, width), half);
-            const __m128 v = _mm_sub_ps(wrappedTexels(t, height), half);
             const __m128i iFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(u, one)), oneInt);
-            const __m128i jFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(v, one)), oneInt);
             const __m128 a = _mm_sub_ps(u, _mm_cvtepi32_ps(iFloor));
-            const __m128 b = _mm_sub_ps(v, _mm_cvtepi32_ps(jFloor));
-            const __m128i i0 = _mm_and_si128(iFloor, widthMask), j0 = _mm_and_si128(jFloor, heightMask);
+            const __m128i i0 = _mm_and_si128(iFloor, widthMask);
             const __m128i i1 = _mm_and_si128(_mm_add_epi32(i0, oneInt), widthMask);
-            const __m128i j1 = _mm_and_si128(_mm_add_epi32(j0, oneInt), heightMask);
-            const __m128i row0 = _mm_slli_epi32(j0, rowShift), row1 = _mm_slli_epi32(j1, rowShift);
+            __m128 b = bFixed;
+            __m128i row0 = row0Fixed, row1 = row1Fixed;
+            if (!rowConstant) {
+                const __m128 v = _mm_sub_ps(wrappedTexels(t, height), half);
+                const __m128i jFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(v, one)), oneInt);
+                b = _mm_sub_ps(v, _mm_cvtepi32_ps(jFloor));
+                const __m128i j0 = _mm_and_si128(jFloor, heightMask);
+                row0 = _mm_slli_epi32(j0, rowShift);
+                row1 = _mm_slli_epi32(_mm_and_si128(_mm_add_epi32(j0, oneInt), heightMask), rowShift);
+            }
             __m128i t00, t10, t01, t11;
             if (image.width >= 2 && _mm_movemask_epi8(_mm_cmpeq_epi32(i0, widthMask)) == 0) {
                 // No lane wraps: texels i0 and i0 + 1 lie side by side.
