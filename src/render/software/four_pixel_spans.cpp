@@ -95,7 +95,7 @@ inline __m128i depthValues(__m128d z)
 
 }  // namespace
 
-std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
     const TextureImage& image = *span.texture;
     const std::uint8_t* texels = image.rgba.data();
@@ -114,7 +114,7 @@ std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_
     // The rows of what is t at every pixel when it does not change along
     // the span (a quad upright on the screen): once a span, not a group.
     // t + 0 * position is t itself then, for any t.
-    const bool rowConstant = span.tStep == 0;
+    const bool rowConstant = span.tStep == 0 && !span.perspective;
     const __m128 tFixed = _mm_set1_ps(span.t + span.tStep * 0.0f);
     const __m128 vFixed = _mm_sub_ps(wrappedTexels(tFixed, height), half);
     const __m128i jFixed = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(vFixed, one)), oneInt);
@@ -131,8 +131,14 @@ std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_
         std::uint8_t* target = bytes == 16 ? pixel + 4 * n : partial;
         if (bytes < 16 && span.blend) std::memcpy(partial, pixel + 4 * n, bytes);
         const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);  // exact integers
-        const __m128 s = _mm_add_ps(_mm_set1_ps(span.s), _mm_mul_ps(_mm_set1_ps(span.sStep), position));
-        const __m128 t = _mm_add_ps(_mm_set1_ps(span.t), _mm_mul_ps(_mm_set1_ps(span.tStep), position));
+        __m128 s = _mm_add_ps(_mm_set1_ps(span.s), _mm_mul_ps(_mm_set1_ps(span.sStep), position));
+        __m128 t = _mm_add_ps(_mm_set1_ps(span.t), _mm_mul_ps(_mm_set1_ps(span.tStep), position));
+        if (span.perspective) {  // w = 1 / (q + qStep * n), then times w, as one pixel at a time
+            const __m128 w =
+                _mm_div_ps(one, _mm_add_ps(_mm_set1_ps(span.q), _mm_mul_ps(_mm_set1_ps(span.qStep), position)));
+            s = _mm_mul_ps(s, w);
+            t = _mm_mul_ps(t, w);
+        }
         __m128 texel[4];
         if (span.filter == TextureFilter::nearest) {
             const __m128i i = _mm_and_si128(_mm_cvttps_epi32(wrappedTexels(s, width)), widthMask);
@@ -235,7 +241,7 @@ std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::u
 
 #else
 
-std::int32_t drawAffineTexturedFours(const AffineTexturedSpan&, std::uint8_t*, std::int32_t) { return 0; }
+std::int32_t drawTexturedFours(const TexturedSpan&, std::uint8_t*, std::int32_t) { return 0; }
 std::int32_t drawSmoothFours(const SmoothSpan&, std::uint8_t*, std::uint32_t*, std::int32_t) { return 0; }
 
 #endif

@@ -11,7 +11,7 @@
 namespace qelo::software {
 
 // All `count` pixels, the last group partial.
-std::int32_t drawAffineTexturedFours(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
+std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
 
 // Whole groups of four only; returns how many pixels.
 std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count);

@@ -63,10 +63,11 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     const float qStep = static_cast<float>(triangle.oneOverW().dx);
 
     std::int32_t n = 0;
-    if constexpr (textured && !depthTest && !smooth && !perspective) {
-        const AffineTexturedSpan affine{state.texture, state.filter, start[4], step[4], start[5], step[5],
-                                        state.colour, blend, state.source, state.destination};
-        n = drawAffineTexturedGroups(affine, pixel, count);
+    if constexpr (textured && !depthTest && !smooth) {
+        const TexturedSpan group{state.texture, state.filter, start[4], step[4], start[5],
+                                 step[5], perspective, qStart, qStep, state.colour,
+                                 blend, state.source, state.destination};
+        n = drawTexturedGroups(group, pixel, count);
         pixel += 4 * n;
     }
     if constexpr (!textured && (smooth || depthTest)) {

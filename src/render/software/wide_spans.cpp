@@ -81,7 +81,7 @@ __attribute__((target("avx2"))) inline __m256i blendEight(__m256i source, __m256
     return _mm256_packus_epi16(sums[0], sums[1]);
 }
 
-__attribute__((target("avx2"))) std::int32_t drawEights(const AffineTexturedSpan& span, std::uint8_t* pixel,
+__attribute__((target("avx2"))) std::int32_t drawEights(const TexturedSpan& span, std::uint8_t* pixel,
                                                        std::int32_t count)
 {
     const TextureImage& image = *span.texture;
@@ -230,13 +230,13 @@ std::int32_t drawSmoothGroups(const SmoothSpan& span, std::uint8_t* pixel, std::
     return lanes == SpanLanes::four ? drawSmoothFours(span, pixel, depth, count) : 0;
 }
 
-std::int32_t drawAffineTexturedGroups(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+std::int32_t drawTexturedGroups(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
     const SpanLanes lanes = spanLanes();
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-    if (lanes == SpanLanes::eight) return drawEights(span, pixel, count);
+    if (lanes == SpanLanes::eight && !span.perspective) return drawEights(span, pixel, count);
 #endif
-    return lanes == SpanLanes::four ? drawAffineTexturedFours(span, pixel, count) : 0;
+    return lanes != SpanLanes::one ? drawTexturedFours(span, pixel, count) : 0;
 }
 
 }  // namespace qelo::software

@@ -14,19 +14,24 @@
 
 namespace qelo::software {
 
-struct AffineTexturedSpan {
+struct TexturedSpan {
     const TextureImage* texture = nullptr;
     TextureFilter filter = TextureFilter::linear;
-    float s = 0, sStep = 0, t = 0, tStep = 0;  // at the span's first pixel, and per pixel
-    std::array<float, 4> colour{};            // in [0, 1]
+    // At the span's first pixel, and per pixel: s and t, or s / w and t / w
+    // with 1 / w in q when `perspective`.
+    float s = 0, sStep = 0, t = 0, tStep = 0;
+    bool perspective = false;
+    float q = 1, qStep = 0;
+    std::array<float, 4> colour{};  // in [0, 1]
     bool blend = false;
     BlendFactor source = BlendFactor::one, destination = BlendFactor::zero;
 };
 
 // No depth test, one colour over the triangle, texture coordinates affine
-// along the span (the corners share w), nearest or bilinear filter; all
-// `count` pixels, the last group masked.
-std::int32_t drawAffineTexturedGroups(const AffineTexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
+// along the span or through 1 / w, nearest or bilinear filter; all `count`
+// pixels, the last group masked. (Eight lanes only affine: perspective
+// spans take four.)
+std::int32_t drawTexturedGroups(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count);
 
 // Colour interpolated per pixel (through 1/w in perspective), no texture,
 // depth-tested or not; whole groups only (short spans are the one-pixel

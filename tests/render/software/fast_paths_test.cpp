@@ -113,10 +113,21 @@ TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
 }
 
 // Textured quads, blended or not, both filters, magnified and minified,
-// coordinates repeating, negative and beyond 2^23 (read as 0).
-void drawTextured(SoftwareContext& context, TextureFilter filter)
+// coordinates repeating, negative and beyond 2^23 (read as 0); some upright
+// with t constant along their rows (as the tile wall's); in perspective
+// (corners at different depths) or not.
+void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspective)
 {
     pixelProjection(context);
+    if (perspective) {  // the picture's pixels at depth 1 (tan 30 = 0.577), corners nearer and farther
+        context.matrixMode(MatrixMode::projection);
+        context.loadIdentity();
+        context.perspective(60, 1, 0.4, 20);
+        context.matrixMode(MatrixMode::modelView);
+        context.loadIdentity();
+        context.scale(1.1547f / side, 1.1547f / side, 1);
+        context.translate(-side / 2.0f, -side / 2.0f, -1);
+    }
     std::mt19937 random(8);
     std::vector<std::uint8_t> texels(32 * 16 * 4);
     for (auto& texel : texels) texel = static_cast<std::uint8_t>(random());
@@ -134,15 +145,18 @@ void drawTextured(SoftwareContext& context, TextureFilter filter)
         const float x = unit(random) * 40 - 8, y = unit(random) * 40 - 8, size = 5 + unit(random) * 40;
         const float s = unit(random) * 8 - 4, t = k == 7 ? 1e8f : unit(random) * 8 - 4;
         const float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
+        const bool upright = k % 4 == 1;
+        // Depths of the corners, in front of and behind the picture's plane.
+        const float z0 = perspective ? unit(random) - 0.5f : 0, z1 = perspective ? unit(random) - 0.5f : 0;
         context.begin(Primitive::quads);
         context.texCoord(s, t);
-        context.vertex(x, y);
-        context.texCoord(s + reach, t + 0.2f);
-        context.vertex(x + size, y);
+        context.vertex(x, y, z0);
+        context.texCoord(s + reach, upright ? t : t + 0.2f);
+        context.vertex(x + size, y, z1);
         context.texCoord(s + reach, t + reach);
-        context.vertex(x + size, y + size * 0.7f);
-        context.texCoord(s - 0.1f, t + reach);
-        context.vertex(x + 3, y + size * 0.7f);
+        context.vertex(x + size, y + size * 0.7f, z1);
+        context.texCoord(upright ? s : s - 0.1f, t + reach);
+        context.vertex(upright ? x : x + 3, y + size * 0.7f, z0);
         context.end();
     }
 }
@@ -177,7 +191,9 @@ void drawSmooth(SoftwareContext& context, bool depthTest, bool blend, bool flat)
 TEST(SoftwareFastPaths, SpansEightOrFourPixelsAtATimeGiveThePixelByPixelPicture)
 {
     for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear})
-        expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter); }, "textured");
+        for (bool perspective : {false, true})
+            expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter, perspective); },
+                              perspective ? "textured in perspective" : "textured");
     for (bool flat : {false, true}) {
         SCOPED_TRACE(flat ? "one colour a triangle" : "a colour a corner");
         for (bool depthTest : {false, true})
