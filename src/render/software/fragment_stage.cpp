@@ -26,13 +26,12 @@ struct SpanJob {
     std::uint8_t bytes[4];  // the constant colour in 8 bits
 };
 
-// One colour over a span without depth test: fill or blend.
-void constantSpan(const SpanJob& job, std::uint8_t* pixel, std::int32_t count)
+// One colour (`bytes`) over a span without depth test: fill or blend.
+void constantSpan(const FragmentState& state, const std::uint8_t* bytes, std::uint8_t* pixel, std::int32_t count)
 {
-    const FragmentState& state = job.state;
-    if (state.blend) return blendConstantSpan(pixel, count, job.bytes, state.source, state.destination);
+    if (state.blend) return blendConstantSpan(pixel, count, bytes, state.source, state.destination);
     std::uint32_t value;
-    std::memcpy(&value, job.bytes, 4);
+    std::memcpy(&value, bytes, 4);
     std::uint32_t four[4] = {value, value, value, value};  // 16 bytes a store
     std::int32_t n = 0;
     for (; n + 4 <= count; n += 4) std::memcpy(pixel + 4 * n, four, 16);
@@ -48,7 +47,7 @@ void span(const SpanJob& job, std::int32_t row, std::int32_t from, std::int32_t 
     std::uint8_t* pixel = job.target.rgba + offset * 4;
     std::uint32_t* depth = job.target.depth + offset;
     const std::int32_t count = to - from + 1;
-    if constexpr (!depthTest && !smooth && !textured) return constantSpan(job, pixel, count);
+    if constexpr (!depthTest && !smooth && !textured) return constantSpan(state, job.bytes, pixel, count);
 
     const FactorLine sourceFactor = factorLine(state.source), destinationFactor = factorLine(state.destination);
     const double zStart = triangle.depth().at(from, row), dz = triangle.depth().dx;
@@ -209,33 +208,45 @@ SpanFunction chooseSpan(const FragmentState& state, bool perspective)
                        : choose<false, false>(smooth, textured, perspective);
 }
 
+// One colour without depth test: fill or blend every span of `coverage`
+// (a TriangleSetup or a QuadCoverage); most rows are short: no call a row.
+template <class Coverage>
+void constantSpans(const Coverage& coverage, const FragmentState& state, const FragmentTarget& target)
+{
+    std::uint8_t bytes[4];
+    for (int c = 0; c < 4; ++c) bytes[c] = colourByte(state.colour[c]);
+    if (!state.blend) {
+        // A dot's wedges: most rows one or two pixels, stored in place.
+        std::uint32_t value;
+        std::memcpy(&value, bytes, 4);
+        coverage.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+            std::uint8_t* pixel = target.rgba + (static_cast<std::size_t>(row) * target.width + from) * 4;
+            const std::int32_t count = to - from + 1;
+            if (count > 2) return constantSpan(state, bytes, pixel, count);
+            std::memcpy(pixel, &value, 4);
+            if (count == 2) std::memcpy(pixel + 4, &value, 4);
+        });
+        return;
+    }
+    coverage.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+        const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
+        constantSpan(state, bytes, target.rgba + offset * 4, to - from + 1);
+    });
+}
+
 }  // namespace
+
+void drawConstantQuad(const QuadCoverage& quad, const FragmentState& state, const FragmentTarget& target)
+{
+    constantSpans(quad, state, target);
+}
 
 void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target)
 {
     if (triangle.empty()) return;
     SpanJob job{triangle, state, target, {}};
     for (int c = 0; c < 4; ++c) job.bytes[c] = colourByte(state.colour[c]);
-    if (!state.depthTest && state.constantColour && !state.texture) {  // most rows are short: no call a row
-        if (!state.blend) {
-            // A dot's wedges: most rows one or two pixels, stored in place.
-            std::uint32_t value;
-            std::memcpy(&value, job.bytes, 4);
-            triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
-                std::uint8_t* pixel = target.rgba + (static_cast<std::size_t>(row) * target.width + from) * 4;
-                const std::int32_t count = to - from + 1;
-                if (count > 2) return constantSpan(job, pixel, count);
-                std::memcpy(pixel, &value, 4);
-                if (count == 2) std::memcpy(pixel + 4, &value, 4);
-            });
-            return;
-        }
-        triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
-            const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
-            constantSpan(job, target.rgba + offset * 4, to - from + 1);
-        });
-        return;
-    }
+    if (!state.depthTest && state.constantColour && !state.texture) return constantSpans(triangle, state, target);
     if (state.depthTest && state.constantColour && !state.texture)
         return state.blend ? depthTestedConstant<true>(job) : depthTestedConstant<false>(job);
     const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());

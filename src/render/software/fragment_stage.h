@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "render/drawing_context.h"
+#include "render/software/quad_coverage.h"
 #include "render/software/rasteriser.h"
 #include "render/software/texture_store.h"
 
@@ -45,5 +46,10 @@ struct FragmentState {
 }
 
 void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target);
+
+// A usable quad's pixels in one colour, without depth test or texture
+// (state.constantColour set, state.depthTest off, state.texture null): what
+// drawTriangle gives its two triangles.
+void drawConstantQuad(const QuadCoverage& quad, const FragmentState& state, const FragmentTarget& target);
 
 }  // namespace qelo::software

@@ -21,13 +21,17 @@ std::int64_t roundedHalfAway(double v)
     return whole + (fraction >= 0.5) - (fraction <= -0.5);
 }
 
-std::int64_t snap(double pixels)
+}  // namespace
+
+std::int64_t snappedPosition(double pixels)
 {
     // The clipper drops non-finite vertices, so NaN never arrives; the guard
     // keeps the conversion defined all the same.
     if (!(pixels == pixels)) pixels = positionLimit;
     return roundedHalfAway(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
 }
+
+namespace {
 
 std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
 {
@@ -44,8 +48,8 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
     const WindowVertex* v[3] = {&a, &b, &c};
     std::int64_t x[3], y[3];
     for (int k = 0; k < 3; ++k) {
-        x[k] = snap(v[k]->x);
-        y[k] = snap(v[k]->y);
+        x[k] = snappedPosition(v[k]->x);
+        y[k] = snappedPosition(v[k]->y);
     }
     const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     if (area == 0) return;

@@ -26,6 +26,10 @@ struct WindowVertex {
     std::array<float, attributeCount> attributes{};
 };
 
+// A window position in 1/256 pixel, rounded half away from zero, after
+// clamping to +-2^20 pixels (so that edge products stay far inside 64 bits).
+std::int64_t snappedPosition(double pixels);
+
 // An attribute's value at pixel centre (i, j): atOrigin + dx * i + dy * j.
 struct Plane {
     double atOrigin = 0, dx = 0, dy = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render/software/fragment_stage.h"
+#include "render/software/quad_coverage.h"
 #include "render/software/rasteriser.h"
 
 namespace qelo::software {
@@ -238,11 +239,18 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
             drawTriangles(window.data(), n, nullptr, true);
             return;
         }
+        const auto add = [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); };
+        if (n == 4) {  // the ring stack's pieces: both triangles' spans at once
+            const QuadCoverage quad(window.data(), width_, height_);
+            if (quad.usable()) {
+                if (!cullFace_ || quad.frontFacing()) quad.forEachSpan(add);
+                return;
+            }
+        }
         for (std::int32_t k = 1; k + 1 < n; ++k) {
             const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, 4, 4, false, false);
             if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
-            triangle.forEachSpan(
-                [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); });
+            triangle.forEachSpan(add);
         }
         return;
     }
@@ -267,6 +275,13 @@ void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, 
 
     // Planes for the colour only when it varies, for s and t only when sampled.
     // Depth for the depth test, 1 / w for attributes varying over the triangle.
+    if (n == 4 && constantColour && !depthTest_ && !sampled) {  // a swarm's square: one span a row
+        const QuadCoverage quad(window, width_, height_);
+        if (quad.usable()) {
+            if (!cullFace_ || quad.frontFacing()) drawConstantQuad(quad, state, target);
+            return;
+        }
+    }
     const int firstAttribute = constantColour ? 4 : 0, lastAttribute = state.texture ? 6 : 4;
     const bool oneOverW = firstAttribute < lastAttribute;
     for (std::int32_t k = 1; k + 1 < n; ++k) {

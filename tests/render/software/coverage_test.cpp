@@ -3,11 +3,13 @@
 // coordinates far outside the picture or not numbers at all.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "render/software/quad_coverage.h"
 #include "render/software/rasteriser.h"
 #include "render/software/software_test_support.h"
 
@@ -99,6 +101,54 @@ TEST(SoftwareCoverage, TrianglesSharingEdgesCoverEachPixelOnce)
                 EXPECT_EQ(n, 1) << x << ", " << y;
             }
         }
+}
+
+// A quad walked at once covers what its two fan triangles cover, pixel for
+// pixel: convex and not, either winding, corners on pixel centres (the
+// diagonal's tie rule) and on sub-pixel places, tiny, huge and reaching out
+// of the picture.
+TEST(SoftwareCoverage, AQuadAtOnceCoversWhatItsTwoTrianglesCover)
+{
+    constexpr int width = 96, height = 64;
+    std::mt19937 random(21);
+    std::uniform_real_distribution<double> place(-40, 136), unit(0, 1);
+    std::uniform_int_distribution<int> centre(-2, 98);
+    int usable = 0, declined = 0;
+    for (int k = 0; k < 4000; ++k) {
+        std::array<software::WindowVertex, 4> quad;
+        const double scale = k % 4 == 0 ? 2 : k % 4 == 1 ? 30 : 200;
+        const double cx = place(random), cy = place(random), turn = unit(random) * 6.283185307179586;
+        for (int c = 0; c < 4; ++c) {
+            // Around an ellipse (convex), or anywhere near (any shape), or on pixel centres.
+            const double a = turn + c * 1.5707963267948966 * (k % 5 == 0 ? -1 : 1) + (unit(random) - 0.5) * 1.2;
+            quad[c].x = k % 7 == 3 ? place(random) : cx + scale * std::cos(a);
+            quad[c].y = k % 7 == 3 ? place(random) : cy + 0.6 * scale * std::sin(a);
+            if (k % 3 == 1) quad[c].x = centre(random) + 0.5, quad[c].y = centre(random) % 66 + 0.5;
+        }
+        std::vector<int> fan(width * height, 0), atOnce(width * height, 0);
+        const auto into = [&](std::vector<int>& counts) {
+            return [&counts](int row, int from, int to) {
+                for (int x = from; x <= to; ++x) ++counts[static_cast<std::size_t>(row) * width + x];
+            };
+        };
+        bool fanFront = false;  // the first triangle's winding (set even when it lies outside)
+        for (int t = 1; t <= 2; ++t) {
+            const software::TriangleSetup triangle(quad[0], quad[t], quad[t + 1], width, height, 4, 4, false, false);
+            if (t == 1) fanFront = triangle.frontFacing();
+            triangle.forEachSpan(into(fan));
+        }
+        const software::QuadCoverage coverage(quad.data(), width, height);
+        if (!coverage.usable()) {
+            ++declined;
+            continue;
+        }
+        ++usable;
+        coverage.forEachSpan(into(atOnce));
+        ASSERT_EQ(atOnce, fan) << "quad " << k;
+        ASSERT_EQ(coverage.frontFacing(), fanFront) << "quad " << k;
+    }
+    EXPECT_GT(usable, 1500);  // the convex ones, mostly
+    EXPECT_GT(declined, 300);  // the others and those with a corner on a centre
 }
 
 // The exact coverage a triangle in pixels must have: centres strictly inside,
