@@ -85,6 +85,39 @@ inline __m128i blendFour(__m128i source, __m128i destination, FactorLine sourceL
     return _mm_packus_epi16(sums[0], sums[1]);
 }
 
+// blendFour split in two: what depends on the source alone (its products
+// and the destination's factors), then the destination's part; for a
+// source that stays the same over a span.
+struct BlendTerms {
+    __m128i sourceProducts[2], destinationFactors[2];  // pixels 0, 1 and 2, 3 in 16-bit lanes
+};
+
+inline BlendTerms blendTerms(__m128i source, FactorLine sourceLine, FactorLine destinationLine)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_srli_epi32(source, 24);
+    const __m128i alphaTwice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+    const __m128i alphas[2] = {_mm_unpacklo_epi32(alphaTwice, alphaTwice),
+                               _mm_unpackhi_epi32(alphaTwice, alphaTwice)};
+    BlendTerms terms;
+    for (int part = 0; part < 2; ++part) {
+        const __m128i s = part ? _mm_unpackhi_epi8(source, zero) : _mm_unpacklo_epi8(source, zero);
+        terms.sourceProducts[part] = multiplyLanes(s, factorLanes(sourceLine, alphas[part]));
+        terms.destinationFactors[part] = factorLanes(destinationLine, alphas[part]);
+    }
+    return terms;
+}
+
+inline __m128i blendWithTerms(const BlendTerms& terms, __m128i destination)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_add_epi16(terms.sourceProducts[0],
+                                      multiplyLanes(_mm_unpacklo_epi8(destination, zero), terms.destinationFactors[0]));
+    const __m128i high = _mm_add_epi16(terms.sourceProducts[1],
+                                       multiplyLanes(_mm_unpackhi_epi8(destination, zero), terms.destinationFactors[1]));
+    return _mm_packus_epi16(low, high);
+}
+
 // depthValue of fragment_stage.cpp for two depths: clamped to [0, 1]
 // (NaN to 0), times 2^24 - 1, plus 0.5, truncated; in the low two lanes.
 inline __m128i depthValues(__m128d z)
@@ -200,6 +233,28 @@ std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::u
     const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1);
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
+    const auto sourceAt = [&](__m128 position) {
+        __m128 w = one;
+        if (span.perspective)
+            w = _mm_div_ps(one, _mm_add_ps(_mm_set1_ps(span.q), _mm_mul_ps(_mm_set1_ps(span.qStep), position)));
+        __m128i source = _mm_setzero_si128();
+        for (int c = 0; c < 4; ++c) {
+            __m128 value =
+                _mm_add_ps(_mm_set1_ps(span.colour[c]), _mm_mul_ps(_mm_set1_ps(span.colourStep[c]), position));
+            if (span.perspective) value = _mm_mul_ps(value, w);
+            value = _mm_min_ps(_mm_max_ps(value, zero), one);  // NaN to 0
+            const __m128i byte =
+                _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+            source = _mm_or_si128(source, _mm_slli_epi32(byte, 8 * c));
+        }
+        return source;
+    };
+    // One colour (steps 0, no 1 / w): colour + 0 * n is the colour at every
+    // pixel, so the source and its blend terms are worked out once a span.
+    const bool oneColour = !span.perspective && span.colourStep[0] == 0 && span.colourStep[1] == 0 &&
+                           span.colourStep[2] == 0 && span.colourStep[3] == 0;
+    const __m128i fixedSource = oneColour ? sourceAt(lanes) : _mm_setzero_si128();
+    const BlendTerms fixedTerms = blendTerms(fixedSource, sourceLine, destinationLine);
     std::int32_t n = 0;
     for (; n + 4 <= count; n += 4) {
         auto* target = reinterpret_cast<__m128i*>(pixel + 4 * n);
@@ -216,22 +271,14 @@ std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::u
             write = _mm_cmpgt_epi32(stored, z);  // depths stay below 2^24
             if (_mm_movemask_epi8(write) == 0) continue;
         }
-        const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);
-        __m128 w = one;
-        if (span.perspective)
-            w = _mm_div_ps(one, _mm_add_ps(_mm_set1_ps(span.q), _mm_mul_ps(_mm_set1_ps(span.qStep), position)));
-        __m128i source = _mm_setzero_si128();
-        for (int c = 0; c < 4; ++c) {
-            __m128 value =
-                _mm_add_ps(_mm_set1_ps(span.colour[c]), _mm_mul_ps(_mm_set1_ps(span.colourStep[c]), position));
-            if (span.perspective) value = _mm_mul_ps(value, w);
-            value = _mm_min_ps(_mm_max_ps(value, zero), one);  // NaN to 0
-            const __m128i byte =
-                _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
-            source = _mm_or_si128(source, _mm_slli_epi32(byte, 8 * c));
-        }
         const __m128i destination = _mm_loadu_si128(target);
-        const __m128i result = span.blend ? blendFour(source, destination, sourceLine, destinationLine) : source;
+        __m128i result;
+        if (oneColour) {
+            result = span.blend ? blendWithTerms(fixedTerms, destination) : fixedSource;
+        } else {
+            const __m128i source = sourceAt(_mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes));
+            result = span.blend ? blendFour(source, destination, sourceLine, destinationLine) : source;
+        }
         _mm_storeu_si128(target, _mm_or_si128(_mm_and_si128(write, result), _mm_andnot_si128(write, destination)));
         if (span.depthTest)
             _mm_storeu_si128(depthTarget, _mm_or_si128(_mm_and_si128(write, z), _mm_andnot_si128(write, stored)));
