@@ -118,6 +118,19 @@ inline __m128i blendWithTerms(const BlendTerms& terms, __m128i destination)
     return _mm_packus_epi16(low, high);
 }
 
+// blendFour over a destination of four (0, 0, 0, 0) pixels, whose products are 0.
+inline __m128i blendFourOverNothing(__m128i source, FactorLine sourceLine)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_srli_epi32(source, 24);
+    const __m128i alphaTwice = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+    const __m128i low = multiplyLanes(_mm_unpacklo_epi8(source, zero),
+                                      factorLanes(sourceLine, _mm_unpacklo_epi32(alphaTwice, alphaTwice)));
+    const __m128i high = multiplyLanes(_mm_unpackhi_epi8(source, zero),
+                                       factorLanes(sourceLine, _mm_unpackhi_epi32(alphaTwice, alphaTwice)));
+    return _mm_packus_epi16(low, high);
+}
+
 // depthValue of fragment_stage.cpp for two depths: clamped to [0, 1]
 // (NaN to 0), times 2^24 - 1, plus 0.5, truncated; in the low two lanes.
 inline __m128i depthValues(__m128d z)
@@ -138,10 +151,12 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
     const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
     const __m128 half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1);
     const __m128i oneInt = _mm_set1_epi32(1);
+    bool white = true;  // every channel of the colour 1
     __m128 colour[4];
     for (int c = 0; c < 4; ++c) {
         const float c01 = span.colour[c] > 0 ? (span.colour[c] < 1 ? span.colour[c] : 1) : 0;
         colour[c] = _mm_set1_ps(c01);
+        white = white && c01 == 1;
     }
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
     // The rows of what is t at every pixel when it does not change along
@@ -213,15 +228,20 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
                 texel[c] = _mm_add_ps(bottom, _mm_mul_ps(_mm_sub_ps(top, bottom), b));
             }
         }
-        // Modulate and round: c01 * texel + 0.5, truncated (0 to 255).
+        // Modulate and round: c01 * texel + 0.5, truncated (0 to 255); 1 * texel is the texel.
         __m128i result = _mm_setzero_si128();
         for (int c = 0; c < 4; ++c) {
-            const __m128i byte = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(colour[c], texel[c]), half));
+            const __m128 modulated = white ? texel[c] : _mm_mul_ps(colour[c], texel[c]);
+            const __m128i byte = _mm_cvttps_epi32(_mm_add_ps(modulated, half));
             result = _mm_or_si128(result, _mm_slli_epi32(byte, 8 * c));
         }
-        if (span.blend)
-            result = blendFour(result, _mm_loadu_si128(reinterpret_cast<const __m128i*>(target)), sourceLine,
-                               destinationLine);
+        if (span.blend) {
+            // Over pixels still clear (a tile on its cleared target) only the source's products count.
+            const __m128i destination = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+            result = _mm_movemask_epi8(_mm_cmpeq_epi32(destination, _mm_setzero_si128())) == 0xFFFF
+                         ? blendFourOverNothing(result, sourceLine)
+                         : blendFour(result, destination, sourceLine, destinationLine);
+        }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target), result);
         if (bytes < 16) std::memcpy(pixel + 4 * n, partial, bytes);
     }

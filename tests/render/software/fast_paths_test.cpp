@@ -142,6 +142,7 @@ void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspecti
             context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
         }
         context.colour(unit(random), unit(random), 1, unit(random));
+        if (k % 5 == 2) context.colour(1, 1, 1, 1);  // the texels as they are (the tile wall's)
         const float x = unit(random) * 40 - 8, y = unit(random) * 40 - 8, size = 5 + unit(random) * 40;
         const float s = unit(random) * 8 - 4, t = k == 7 ? 1e8f : unit(random) * 8 - 4;
         const float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
