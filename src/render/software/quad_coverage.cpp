@@ -4,18 +4,6 @@
 
 namespace qelo::software {
 
-namespace {
-
-constexpr std::int64_t subpixels = 256;
-
-std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
-{
-    const std::int64_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
-}  // namespace
-
 QuadCoverage::QuadCoverage(const WindowVertex* quad, std::int32_t width, std::int32_t height)
 {
     std::int64_t x[4], y[4];
@@ -41,22 +29,10 @@ QuadCoverage::QuadCoverage(const WindowVertex* quad, std::int32_t width, std::in
         std::swap(y[1], y[3]);
     }
 
-    const std::int64_t minX = std::min({x[0], x[1], x[2], x[3]}), maxX = std::max({x[0], x[1], x[2], x[3]});
-    const std::int64_t minY = std::min({y[0], y[1], y[2], y[3]}), maxY = std::max({y[0], y[1], y[2], y[3]});
-    firstColumn_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minX - 128, subpixels)));
-    lastColumn_ = static_cast<std::int32_t>(std::min<std::int64_t>(width - 1, floorDivide(maxX - 128, subpixels)));
-    firstRow_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minY - 128, subpixels)));
-    lastRow_ = static_cast<std::int32_t>(std::min<std::int64_t>(height - 1, floorDivide(maxY - 128, subpixels)));
+    box_ = PixelBox(std::min({x[0], x[1], x[2], x[3]}), std::max({x[0], x[1], x[2], x[3]}),
+                    std::min({y[0], y[1], y[2], y[3]}), std::max({y[0], y[1], y[2], y[3]}), width, height);
+    for (int k = 0; k < 4; ++k) edges_[k] = edgeFrom(x[k], y[k], x[(k + 1) % 4], y[(k + 1) % 4], box_);
     usable_ = true;  // an empty box walks no rows
-    const std::int64_t centreX = firstColumn_ * subpixels + 128, centreY = firstRow_ * subpixels + 128;
-    for (int k = 0; k < 4; ++k) {
-        const int next = (k + 1) % 4;
-        const std::int64_t dx = x[next] - x[k], dy = y[next] - y[k];
-        const bool ownsTies = dy < 0 || (dy == 0 && dx < 0);
-        edges_[k].atFirst = dx * (centreY - y[k]) - dy * (centreX - x[k]) - (ownsTies ? 0 : 1);
-        edges_[k].stepX = -dy * subpixels;
-        edges_[k].stepY = dx * subpixels;
-    }
 }
 
 }  // namespace qelo::software

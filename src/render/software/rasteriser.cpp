@@ -7,7 +7,6 @@ namespace qelo::software {
 
 namespace {
 
-constexpr std::int64_t subpixels = 256;
 // Positions are clamped to +-2^20 pixels before snapping so that edge
 // products stay far inside 64 bits (clipped positions are within the picture).
 constexpr double positionLimit = 1 << 20;
@@ -31,16 +30,6 @@ std::int64_t snappedPosition(double pixels)
     return roundedHalfAway(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
 }
 
-namespace {
-
-std::int64_t floorDivide(std::int64_t a, std::int64_t b)  // b > 0
-{
-    const std::int64_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
-}  // namespace
-
 TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
                              std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute,
                              bool withDepth, bool withOneOverW)
@@ -60,24 +49,15 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
         std::swap(y[1], y[2]);
     }
 
-    // Pixels whose centres can be inside: centre i * 256 + 128 within [min, max].
-    const std::int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
-    const std::int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
-    firstColumn_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minX - 128, subpixels)));
-    lastColumn_ = static_cast<std::int32_t>(std::min<std::int64_t>(width - 1, floorDivide(maxX - 128, subpixels)));
-    firstRow_ = static_cast<std::int32_t>(std::max<std::int64_t>(0, floorDivide(minY - 128, subpixels)));
-    lastRow_ = static_cast<std::int32_t>(std::min<std::int64_t>(height - 1, floorDivide(maxY - 128, subpixels)));
-    if (firstColumn_ > lastColumn_ || firstRow_ > lastRow_) return;
-
-    const std::int64_t centreX = firstColumn_ * subpixels + 128, centreY = firstRow_ * subpixels + 128;
-    for (int k = 0; k < 3; ++k) {
-        const int next = (k + 1) % 3;
-        const std::int64_t dx = x[next] - x[k], dy = y[next] - y[k];
-        const bool ownsTies = dy < 0 || (dy == 0 && dx < 0);
-        edges_[k].atFirst = dx * (centreY - y[k]) - dy * (centreX - x[k]) - (ownsTies ? 0 : 1);
-        edges_[k].stepX = -dy * subpixels;
-        edges_[k].stepY = dx * subpixels;
-    }
+    // Pixels whose centres can be inside.
+    const PixelBox box(std::min({x[0], x[1], x[2]}), std::max({x[0], x[1], x[2]}), std::min({y[0], y[1], y[2]}),
+                       std::max({y[0], y[1], y[2]}), width, height);
+    firstColumn_ = box.firstColumn;
+    lastColumn_ = box.lastColumn;
+    firstRow_ = box.firstRow;
+    lastRow_ = box.lastRow;
+    if (box.empty()) return;
+    for (int k = 0; k < 3; ++k) edges_[k] = edgeFrom(x[k], y[k], x[(k + 1) % 3], y[(k + 1) % 3], box);
     empty_ = false;
 
     // Planes from the snapped positions, in pixels.

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "render/software/clipper.h"
+#include "render/software/edge_walk.h"
 
 namespace qelo::software {
 
@@ -68,16 +69,6 @@ public:
     const Plane& attribute(int k) const { return attributes_[k]; }
 
 private:
-    // floor(a / b) for b > 0.
-    static std::int64_t floorQuotient(std::int64_t a, std::int64_t b)
-    {
-        const std::int64_t q = a / b;
-        return (a % b != 0 && a < 0) ? q - 1 : q;
-    }
-    struct Edge {
-        std::int64_t atFirst = 0;  // biased edge function at (firstColumn, firstRow)'s centre
-        std::int64_t stepX = 0, stepY = 0;
-    };
     std::array<Edge, 3> edges_;
     std::int32_t firstColumn_ = 0, lastColumn_ = -1, firstRow_ = 0, lastRow_ = -1;
     bool empty_ = true, frontFacing_ = false, perspective_ = false;
@@ -89,44 +80,7 @@ template <class SpanFunction>
 void TriangleSetup::forEachSpan(SpanFunction&& span) const
 {
     if (empty_) return;
-    // Per edge, floor(atRow / d) with d = |stepX| (1 for a horizontal edge)
-    // as quotient and remainder, both stepped by stepY each row. A rising
-    // edge (stepX > 0) bounds the columns from below by -quotient, a falling
-    // one from above by quotient; a negative quotient of either of the
-    // others empties the row. Three separate locals: they stay in registers.
-    struct Walk {
-        std::int64_t quotient, remainder, divisor, quotientStep, remainderStep;
-        bool rising, falling;
-        explicit Walk(const Edge& edge)
-            : divisor(edge.stepX > 0 ? edge.stepX : edge.stepX < 0 ? -edge.stepX : 1),
-              rising(edge.stepX > 0),
-              falling(edge.stepX < 0)
-        {
-            quotient = floorQuotient(edge.atFirst, divisor);
-            remainder = edge.atFirst - quotient * divisor;
-            quotientStep = floorQuotient(edge.stepY, divisor);
-            remainderStep = edge.stepY - quotientStep * divisor;
-        }
-        // Narrows [low, high] by this row's bound; false when the row is empty.
-        [[gnu::always_inline]] bool bound(std::int64_t& low, std::int64_t& high) const
-        {
-            if (rising) {
-                low = std::max(low, -quotient);
-                return true;
-            }
-            if (falling) high = std::min(high, quotient);
-            return quotient >= 0;
-        }
-        // Without a branch: the carry is as likely as not, row to row.
-        [[gnu::always_inline]] void next()
-        {
-            remainder += remainderStep;
-            const std::int64_t carry = remainder >= divisor;
-            quotient += quotientStep + carry;
-            remainder -= divisor & -carry;
-        }
-    };
-    Walk a(edges_[0]), b(edges_[1]), c(edges_[2]);
+    EdgeWalk a(edges_[0]), b(edges_[1]), c(edges_[2]);
     const std::int64_t lastOffset = lastColumn_ - firstColumn_;
     for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
         std::int64_t low = 0, high = lastOffset;
