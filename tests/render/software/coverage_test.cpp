@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "render/software/edge_walk.h"
 #include "render/software/quad_coverage.h"
 #include "render/software/rasteriser.h"
 #include "render/software/software_test_support.h"
@@ -61,7 +62,8 @@ TEST(SoftwareCoverage, SteppedSpansAreTheRowByRowSpans)
     for (int k = 0; k < 3000; ++k) {
         software::WindowVertex a, b, c;
         a.x = place(random), a.y = place(random);
-        const double scale = k % 3 == 0 ? 1 : k % 3 == 1 ? 40 : 400;
+        // Every 11th reaches 2^20 pixels away (the clamp), where the edge values pass 2^52.
+        const double scale = k % 11 == 0 ? 1e6 : k % 3 == 0 ? 1 : k % 3 == 1 ? 40 : 400;
         b.x = a.x + nudge(random) * scale, b.y = a.y + nudge(random) * scale;
         c.x = a.x + nudge(random) * scale, c.y = k % 7 == 0 ? b.y : a.y + nudge(random) * scale;
         const software::TriangleSetup setup(a, b, c, 1024, 768);
@@ -101,6 +103,26 @@ TEST(SoftwareCoverage, TrianglesSharingEdgesCoverEachPixelOnce)
                 EXPECT_EQ(n, 1) << x << ", " << y;
             }
         }
+}
+
+// The edge walk's floor division: exact next to whole quotients (where a
+// rounded quotient would show it first), for negative numerators, and past
+// 2^52, where it divides in integers.
+TEST(SoftwareCoverage, EdgeQuotientsAreExactFloors)
+{
+    const auto reference = [](std::int64_t a, std::int64_t b) {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && a < 0) ? q - 1 : q;
+    };
+    std::mt19937_64 random(5);
+    for (int k = 0; k < 200000; ++k) {
+        const std::int64_t b = 1 + static_cast<std::int64_t>(random() >> (k % 2 ? 34 : 4));
+        const int bits = 1 + k % 62;
+        std::int64_t a = static_cast<std::int64_t>(random() >> (64 - bits));
+        if (k % 3 == 0) a = (a / b) * b + static_cast<std::int64_t>(k % 5) - 2;  // beside a multiple of b
+        if (k % 2 == 0) a = -a;
+        ASSERT_EQ(software::floorQuotient(a, b), reference(a, b)) << a << " / " << b;
+    }
 }
 
 // A quad walked at once covers what its two fan triangles cover, pixel for
