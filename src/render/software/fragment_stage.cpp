@@ -244,9 +244,9 @@ void drawConstantQuad(const QuadCoverage& quad, const FragmentState& state, cons
 void drawTriangle(const TriangleSetup& triangle, const FragmentState& state, const FragmentTarget& target)
 {
     if (triangle.empty()) return;
+    if (!state.depthTest && state.constantColour && !state.texture) return constantSpans(triangle, state, target);
     SpanJob job{triangle, state, target, {}};
     for (int c = 0; c < 4; ++c) job.bytes[c] = colourByte(state.colour[c]);
-    if (!state.depthTest && state.constantColour && !state.texture) return constantSpans(triangle, state, target);
     if (state.depthTest && state.constantColour && !state.texture)
         return state.blend ? depthTestedConstant<true>(job) : depthTestedConstant<false>(job);
     const SpanFunction drawSpan = chooseSpan(state, triangle.perspective());

@@ -273,8 +273,6 @@ void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, 
     std::copy(window[0].attributes.begin(), window[0].attributes.begin() + 4, state.colour.begin());
     const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
 
-    // Planes for the colour only when it varies, for s and t only when sampled.
-    // Depth for the depth test, 1 / w for attributes varying over the triangle.
     if (n == 4 && constantColour && !depthTest_ && !sampled) {  // a swarm's square: one span a row
         const QuadCoverage quad(window, width_, height_);
         if (quad.usable()) {
@@ -282,6 +280,8 @@ void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, 
             return;
         }
     }
+    // Planes for the colour only when it varies, for s and t only when sampled.
+    // Depth for the depth test, 1 / w for attributes varying over the triangle.
     const int firstAttribute = constantColour ? 4 : 0, lastAttribute = state.texture ? 6 : 4;
     const bool oneOverW = firstAttribute < lastAttribute;
     for (std::int32_t k = 1; k + 1 < n; ++k) {
