@@ -1,10 +1,15 @@
 #include "render/layer_blend.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#endif
+#ifdef __wasm_simd128__
+#include <wasm_simd128.h>
 #endif
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
@@ -95,36 +100,108 @@ __m128i blendFourOverNothing(__m128i layer, __m128i blendA)
                             scale(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi32(pairs, pairs)));
 }
 
+// Whether any of four texels is not wholly transparent. WebAssembly has a
+// test of a whole vector; the compare-and-mask form costs it several steps.
+bool anyAlpha(__m128i texels)
+{
+    const __m128i alphas = _mm_and_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+#ifdef __wasm_simd128__
+    return wasm_v128_any_true(static_cast<v128_t>(alphas));
+#else
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_setzero_si128())) != 0xFFFF;
+#endif
+}
+
+bool allOpaque(__m128i texels)
+{
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), alphaMask)) == 0xFFFF;
+}
+
+bool anyByte(__m128i pixels)
+{
+#ifdef __wasm_simd128__
+    return wasm_v128_any_true(static_cast<v128_t>(pixels));
+#else
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(pixels, _mm_setzero_si128())) != 0xFFFF;
+#endif
+}
+
+struct LayerPass {
+    const std::uint8_t* rgba;
+    __m128 opacity;
+    bool asIs;  // alphaAsIs(opacity)
+};
+
+// The blend alphas of four texels known not to be transparent.
+__m128i blendAlphasOf(__m128i texels, const LayerPass& layer)
+{
+    return layer.asIs ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, layer.opacity);
+}
+
+// Four texels over the four pixels of the frame at `at`. Texels of alpha 0
+// leave the frame as it is; opaque texels at their own alpha replace it
+// (x * 255 / 255 and x * 0 / 255 round exactly); over transparent black
+// the frame's products are 0, which blendFourOverNothing leaves out.
+void blendBlock(std::uint8_t* at, __m128i texels, const LayerPass& layer)
+{
+    if (!anyAlpha(texels)) return;
+    __m128i* pixel = reinterpret_cast<__m128i*>(at);
+    if (layer.asIs && allOpaque(texels)) return _mm_storeu_si128(pixel, texels);
+    const __m128i frame = _mm_loadu_si128(pixel);
+    const __m128i blendA = blendAlphasOf(texels, layer);
+    _mm_storeu_si128(pixel, anyByte(frame) ? blendFour(frame, texels, blendA) : blendFourOverNothing(texels, blendA));
+}
+
+// Pixels a chunk: the layers are blended one after another over a chunk of
+// the frame that stays in the cache (32 KB of frame and 32 KB a layer).
+// Layer by layer, the transparent stretches of a layer (most of it) are
+// passed over sixteen pixels at a time.
+constexpr std::size_t chunkPixels = 8192;
+
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
 std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, std::size_t done, std::size_t pixelCount)
 {
-    if (done + 4 > pixelCount) return done;  // the wider path left no block
-    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    bool asIs[8] = {};  // one a layer (the bank has five)
-    for (std::size_t k = 0; k < layers.size() && k < 8; ++k) asIs[k] = alphaAsIs(layers[k].opacity);
-    // Every layer in one pass over the frame: each block is read and written once.
-    for (; done + 4 <= pixelCount; done += 4) {
-        __m128i frame = _mm_setzero_si128();
-        bool nothing = true;  // the frame is still transparent black
-        for (std::size_t k = 0; k < layers.size(); ++k) {
-            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layers[k].rgba + done * 4));
-            const __m128i alphas = _mm_and_si128(texels, alphaMask);
-            // Texels of alpha 0 leave the frame as it is: most of a layer.
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_setzero_si128())) == 0xFFFF) continue;
-            const bool asIsHere = k < 8 && asIs[k];
-            // Opaque texels at their own alpha replace the frame: x * 255 / 255 and x * 0 / 255 round exactly.
-            if (asIsHere && _mm_movemask_epi8(_mm_cmpeq_epi32(alphas, alphaMask)) == 0xFFFF) {
-                frame = texels;
-            } else {
-                const __m128i blendA =
-                    asIsHere ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, _mm_set1_ps(layers[k].opacity));
-                frame = nothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
-            }
-            nothing = false;
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * 4), frame);
+    const std::size_t end = done + (pixelCount - done) / 4 * 4;
+    if (layers.empty()) {
+        std::memset(out + done * 4, 0, (end - done) * 4);
+        return end;
     }
-    return done;
+    std::vector<LayerPass> passes;
+    passes.reserve(layers.size());
+    for (const LayerView& layer : layers)
+        passes.push_back({layer.rgba, _mm_set1_ps(layer.opacity), alphaAsIs(layer.opacity)});
+
+    for (std::size_t from = done; from < end; from += chunkPixels) {
+        const std::size_t to = std::min(end, from + chunkPixels);
+        // The first layer over transparent black writes every block.
+        const LayerPass& first = passes.front();
+        for (std::size_t i = from; i < to; i += 4) {
+            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + i * 4));
+            __m128i frame = _mm_setzero_si128();
+            if (anyAlpha(texels))
+                frame = first.asIs && allOpaque(texels) ? texels
+                                                         : blendFourOverNothing(texels, blendAlphasOf(texels, first));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), frame);
+        }
+        for (std::size_t k = 1; k < passes.size(); ++k) {
+            const LayerPass& layer = passes[k];
+            std::size_t i = from;
+            for (; i + 16 <= to; i += 16) {
+                const auto* texels = reinterpret_cast<const __m128i*>(layer.rgba + i * 4);
+                const __m128i a = _mm_loadu_si128(texels), b = _mm_loadu_si128(texels + 1);
+                const __m128i c = _mm_loadu_si128(texels + 2), d = _mm_loadu_si128(texels + 3);
+                if (!anyAlpha(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)))) continue;
+                blendBlock(out + i * 4, a, layer);
+                blendBlock(out + i * 4 + 16, b, layer);
+                blendBlock(out + i * 4 + 32, c, layer);
+                blendBlock(out + i * 4 + 48, d, layer);
+            }
+            for (; i < to; i += 4)
+                blendBlock(out + i * 4, _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer.rgba + i * 4)), layer);
+        }
+    }
+    return end;
 }
 
 #endif

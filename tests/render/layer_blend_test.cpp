@@ -18,14 +18,15 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr BlendPath allPaths[] = {BlendPath::scalar, BlendPath::sse2, BlendPath::avx2};
 const float nan = std::numeric_limits<float>::quiet_NaN();
 
-// Random texels in runs of 1..12 pixels that are transparent, opaque or
-// anything: blocks of four and eight are wholly transparent, partly or not at all.
+// Random texels in runs that are transparent, opaque or anything: blocks
+// of four, eight and sixteen are wholly transparent, partly or not at all.
 Bytes randomLayer(std::mt19937& random, std::size_t pixelCount)
 {
     Bytes rgba(pixelCount * 4);
     for (std::size_t i = 0; i < pixelCount;) {
         const int kind = static_cast<int>(random() % 3);
-        for (std::size_t run = 1 + random() % 12; run > 0 && i < pixelCount; --run, ++i) {
+        const std::size_t longest = kind == 0 ? 40 : 12;
+        for (std::size_t run = 1 + random() % longest; run > 0 && i < pixelCount; --run, ++i) {
             for (int c = 0; c < 3; ++c) rgba[i * 4 + c] = static_cast<std::uint8_t>(random());
             rgba[i * 4 + 3] = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<std::uint8_t>(random());
         }
@@ -49,7 +50,7 @@ TEST(LayerBlend, EveryPathGivesTheSameBytesForAnyOpacityAndLength)
     std::mt19937 random(8);
     const std::vector<std::vector<float>> opacitySets = {
         {0.3f, 1.0f, 0.77f}, {1.0f, 0.0f, 0.3f, 0.77f}, {1.5f, nan, -0.25f, 0.3f}, {0.5f}};
-    for (std::size_t pixelCount : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 9u, 15u, 17u, 1027u, 4096u + 13u}) {
+    for (std::size_t pixelCount : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 9u, 15u, 17u, 1027u, 4096u + 13u, 3 * 8192u + 21u}) {
         for (const std::vector<float>& opacities : opacitySets) {
             std::vector<Bytes> pictures;
             std::vector<LayerView> layers;
