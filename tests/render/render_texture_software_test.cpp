@@ -57,5 +57,26 @@ TEST_F(SoftwareTarget, LastFramesPictureOutlivesTheNextFramesDrawing)
     EXPECT_EQ(cleared[3], 0);
 }
 
+// A clear may be skipped only where nothing was drawn or written since
+// the last one, on whichever of the two pictures is drawn this frame.
+TEST_F(SoftwareTarget, EveryClearLeavesNothingOfEarlierFrames)
+{
+    RenderTexture target(64, 48);
+    fill(target.makeCurrent(), 1.0f);
+    target.clearOnNextUse();
+    target.makeCurrent().clear(ClearMask::colour);  // a scene's own clear after the bank's
+    EXPECT_EQ(target.readPixels()[0], 0);
+    target.clearOnNextUse();  // back on the picture drawn two frames ago
+    target.makeCurrent();
+    EXPECT_EQ(target.readPixels()[0], 0);
+
+    target.readPixels()[0] = 9;  // written through the picture, not drawn
+    target.clearOnNextUse();
+    target.makeCurrent();
+    target.clearOnNextUse();
+    target.makeCurrent();
+    EXPECT_EQ(target.readPixels()[0], 0);
+}
+
 }  // namespace
 }  // namespace qelo

@@ -72,14 +72,16 @@ const std::uint8_t* SoftwareContext::picture() const
 std::uint8_t* SoftwareContext::picture()
 {
     resolveBlends();
+    pictureClear_ = false;  // the caller may write
     return picture_.data();
 }
 
 void SoftwareContext::alternatePictures()
 {
     resolveBlends();
-    spare_.resize(picture_.size());
+    spare_.resize(picture_.size());  // zeros when first made
     std::swap(picture_, spare_);
+    std::swap(pictureClear_, spareClear_);
 }
 
 void SoftwareContext::misuse(const char* message)
@@ -216,6 +218,7 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
 
 void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
 {
+    pictureClear_ = false;
     auto& window = window_;
     bool constantColour = true;
     for (std::int32_t k = 0; k < n; ++k) {
@@ -300,7 +303,8 @@ void SoftwareContext::clear(ClearMask mask)
     const auto bits = static_cast<unsigned>(mask);
     if (bits & static_cast<unsigned>(ClearMask::colour)) {
         deferred_.discard();
-        std::fill(picture_.begin(), picture_.end(), 0);
+        if (!pictureClear_) std::fill(picture_.begin(), picture_.end(), 0);
+        pictureClear_ = true;
     }
     if ((bits & static_cast<unsigned>(ClearMask::depth)) && depthWritten_) {
         std::fill(depth_.begin(), depth_.end(), farthestDepth);

@@ -127,6 +127,10 @@ private:
     std::int32_t width_, height_;
     mutable std::vector<std::uint8_t> picture_;
     std::vector<std::uint8_t> spare_;  // the other picture of alternatePictures
+    // Whether picture_ (spare_) is known to be all zero: a clear then has
+    // nothing to do (a scene's clear right after the bank's, a window
+    // nothing is drawn in). Anything that may write pixels drops it.
+    bool pictureClear_ = true, spareClear_ = true;
     mutable DeferredBlend deferred_;
     // Whether the last primitive drawn was of the run deferred_ holds (drawn at once, as a run's first is).
     bool lastWasDeferrable_ = false;
