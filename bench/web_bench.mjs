@@ -1,9 +1,5 @@
 // The browser build's frame rate in headless Chromium, per schedule segment:
 //   node bench/web_bench.mjs [--site DIR] [--until S] [--mode live|unthrottled|both]
-//                            [--program threads|single]
-// threads (the default): the page served cross-origin isolated, as
-// ./run --web serves it, runs qelo-threads.js (pixels on a second thread);
-// single: served without isolation, it runs qelo.js.
 // live: frames on requestAnimationFrame with the show's own clock, as a
 // viewer sees it (60 Hz at most); unthrottled: frames back to back, the cost
 // of a frame without the display's cap. Prints one table per mode: frames,
@@ -27,7 +23,6 @@ const root = join(dirname(fileURLToPath(import.meta.url)), '..');
 const site = option('--site', join(root, 'build-web', 'web'));
 const until = Number(option('--until', '120'));
 const mode = option('--mode', 'both');
-const program = option('--program', 'threads');
 const chromium = process.env.QELO_CHROMIUM ?? defaultChromium;
 const segments = [0, 15, 25, 50, 55, 100, 103, 120];
 
@@ -60,7 +55,6 @@ function table(title, frames) {
 async function measure(browser, base, unthrottled) {
   const page = await browser.open(`${base}index.html?until=${until}${unthrottled ? '&immediate=1' : ''}`);
   await page.waitFor(`window.qelo && ['start', 'failed'].includes(qelo.state) && qelo.state`, 30000, 'the start screen');
-  const threads = await page.evaluate('qelo.threads');
   // Each frame's interval is from the end of the frame before: the time
   // the page took to come back and draw again, presentation included.
   await page.evaluate(`(() => {
@@ -77,21 +71,19 @@ async function measure(browser, base, unthrottled) {
   })()`);
   await page.waitFor(`['ended', 'failed'].includes(qelo.state)`, (until + 60) * 1000 * (unthrottled ? 1 : 1.5), 'the end of the show');
   if (page.errors.length) console.error(`errors on the page: ${page.errors.join(' | ')}`);
-  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs'), threads };
+  return { frames: await page.evaluate('measured'), firstFrameMs: await page.evaluate('firstFrameMs') };
 }
 
 const version = execFileSync(chromium, ['--version'], { encoding: 'utf8' }).trim();
-const server = await serve(site, [], program === 'threads');
+const server = await serve(site);
 const browser = await launch({ chromium });
 try {
   for (const unthrottled of mode === 'both' ? [false, true] : [mode === 'unthrottled']) {
-    const { frames, firstFrameMs, threads } = await measure(browser, server.url, unthrottled);
-    const what = threads ? 'qelo-threads.js (pixels on a second thread)' : 'qelo.js (one thread)';
-    console.log(table(`${version}, headless, software renderer in WebAssembly, ${what}: ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
+    const { frames, firstFrameMs } = await measure(browser, server.url, unthrottled);
+    console.log(table(`${version}, headless, software renderer in WebAssembly: ${unthrottled ? 'unthrottled (frames back to back)' : 'live (requestAnimationFrame)'}`, frames));
     console.log(`first frame ${firstFrameMs.toFixed(1)} ms after the start\n`);
   }
-  const files = program === 'threads' ? ['qelo-threads.wasm', 'qelo-threads.js', 'qelo-threads.worker.js'] : ['qelo.wasm', 'qelo.js'];
-  const sizes = [...files, 'qelo_page.js'].map((name) => [name, gzipSync(readFileSync(join(site, name))).length]);
+  const sizes = ['qelo.wasm', 'qelo.js', 'qelo_page.js'].map((name) => [name, gzipSync(readFileSync(join(site, name))).length]);
   const total = sizes.reduce((sum, [, bytes]) => sum + bytes, 0);
   console.log(`gzipped: ${sizes.map(([name, bytes]) => `${name} ${(bytes / 1024).toFixed(1)} KB`).join(', ')}; together ${(total / 1024).toFixed(1)} KB`);
 } finally {

@@ -1,10 +1,7 @@
 // qelo_page.js - the page around the show: the start screen's question, the
 // music, the clock the show follows, the frames, the end screen, and what
-// tests read (window.qelo, see README.md). Loaded before the program, which
-// it loads itself once it knows the browser can run it: qelo-threads.js
-// (pixels filled on a second thread) where the page may share memory with
-// a worker, which takes a cross-origin isolated page (./run --web serves it
-// so), else qelo.js.
+// tests read (window.qelo, see README.md). Loaded before qelo.js, which it
+// loads itself once it knows the browser can run it.
 'use strict';
 
 (function () {
@@ -21,8 +18,6 @@
     frames: 0,         // frames drawn
     showMs: 0,         // the show's counter as the latest frame began
     onFrame: null,     // called after each frame with (k, showMs, drawMs)
-    // Whether the program is qelo-threads.js.
-    threads: window.crossOriginIsolated === true && typeof SharedArrayBuffer === 'function',
     randState: () => Module._qelo_web_rand_state() >>> 0,
     picture: () => {
       const at = Module._qelo_web_picture();
@@ -160,7 +155,7 @@
 
   // ---- Frames ------------------------------------------------------------
   const context = canvas.getContext('2d', { alpha: false });
-  let image = null;  // an ImageData over the frame in wasm memory, or a copy of shared memory
+  let image = null;  // an ImageData over the frame in wasm memory
   let stopRequested = false;
   let fullscreenEntered = false;
   const nextTask = new MessageChannel();  // back-to-back frames that leave the page responsive
@@ -228,13 +223,8 @@
   const page = {
     present(at, frameWidth, frameHeight) {
       const buffer = Module.HEAPU8.buffer;
-      const bytes = frameWidth * frameHeight * 4;
-      if (qelo.threads) {
-        // ImageData refuses a view of shared memory: the frame is copied.
-        if (!image || image.width !== frameWidth || image.height !== frameHeight) image = new ImageData(frameWidth, frameHeight);
-        image.data.set(Module.HEAPU8.subarray(at, at + bytes));
-      } else if (!image || image.data.buffer !== buffer || image.data.byteOffset !== at || image.width !== frameWidth) {
-        image = new ImageData(new Uint8ClampedArray(buffer, at, bytes), frameWidth, frameHeight);
+      if (!image || image.data.buffer !== buffer || image.data.byteOffset !== at || image.width !== frameWidth) {
+        image = new ImageData(new Uint8ClampedArray(buffer, at, frameWidth * frameHeight * 4), frameWidth, frameHeight);
       }
       context.putImageData(image, 0, 0);
     },
@@ -279,17 +269,11 @@
   window.Module = {
     page,
     print: (text) => console.log(text),
-    printErr: (text) => {
-      // The runtime's caution the first time this thread waits for the pixel
-      // thread (qelo-threads.js): a frame waiting for its pixels is the
-      // design, not news for the viewer.
-      if (text.startsWith('Blocking on the main thread')) console.info(text);
-      else notice(text);
-    },
+    printErr: notice,
     onAbort: (what) => failed(`the program stopped: ${what}`),
   };
   const program = document.createElement('script');
-  program.src = qelo.threads ? 'qelo-threads.js' : 'qelo.js';
-  program.onerror = () => failed(`cannot load ${program.src}: serve the page with ./run --web`);
+  program.src = 'qelo.js';
+  program.onerror = () => failed('cannot load qelo.js: serve the page with ./run --web');
   document.body.appendChild(program);
 })();

@@ -15,13 +15,6 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass  # a line per request would bury the address
 
-    def end_headers(self):
-        # Cross-origin isolation: the page may then share memory with a
-        # worker and runs qelo-threads.js. Every file is of this origin.
-        self.send_header('Cross-Origin-Opener-Policy', 'same-origin')
-        self.send_header('Cross-Origin-Embedder-Policy', 'require-corp')
-        super().end_headers()
-
 
 def main():
     port, directory = int(sys.argv[1]), sys.argv[2]

@@ -2,11 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "render/layer_blend.h"
 #include "render/current_drawing.h"
-#include "render/software/raster_queue.h"
 #include "shell/globals.h"
 #include "shell/renderer_kind.h"
 
@@ -93,34 +91,7 @@ const std::uint8_t* RenderTargetBank::composeFrame()
     const std::size_t pixelCount = static_cast<std::size_t>(mainWindow.width) * mainWindow.height;
     composedFrame.resize(pixelCount * 4);
     const std::vector<LayerView> layers = readLayers();
-    software::RasterQueue* queue = activeRenderer == RendererKind::software ? software::RasterQueue::shared() : nullptr;
-    if (!queue || layers.empty()) {
-        composeLayers(composedFrame.data(), layers, pixelCount);
-        return composedFrame.data();
-    }
-    // The pixel thread, done with the pictures, composes the upper rows
-    // meanwhile (pixels are composed each on its own: any split gives the
-    // same frame).
-    struct UpperRows {
-        std::uint8_t* out;
-        std::size_t pixelCount, layerCount;
-    };
-    const std::size_t lower = static_cast<std::size_t>(mainWindow.height / 2) * mainWindow.width;
-    const UpperRows upper{composedFrame.data() + lower * 4, pixelCount - lower, layers.size()};
-    std::vector<LayerView> upperLayers = layers;
-    for (LayerView& layer : upperLayers) layer.rgba += lower * 4;
-    queue->push(
-        [](const std::byte* payload) {
-            UpperRows rows;
-            std::memcpy(&rows, payload, sizeof rows);
-            std::vector<LayerView> views(rows.layerCount);
-            std::memcpy(views.data(), payload + software::RasterQueue::tailOffset(sizeof rows),
-                        sizeof(LayerView) * rows.layerCount);
-            composeLayers(rows.out, views, rows.pixelCount);
-        },
-        &upper, sizeof upper, upperLayers.data(), sizeof(LayerView) * upperLayers.size());
-    composeLayers(composedFrame.data(), layers, lower);
-    queue->drain();
+    composeLayers(composedFrame.data(), layers, pixelCount);
     return composedFrame.data();
 }
 

@@ -17,10 +17,8 @@ const contentTypes = {
 };
 
 // Serves `root` on 127.0.0.1 at a free port, answering 404 for the paths
-// in `hidden` (e.g. '/vamma4.mp3') as if they were missing; cross-origin
-// isolated, as ./run --web serves (the page then runs qelo-threads.js),
-// unless `isolated` is false. Returns { url, close }.
-export async function serve(root, hidden = [], isolated = true) {
+// in `hidden` (e.g. '/vamma4.mp3') as if they were missing. Returns { url, close }.
+export async function serve(root, hidden = []) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     let file = join(root, path);
@@ -30,7 +28,6 @@ export async function serve(root, hidden = [], isolated = true) {
     }
     if (statSync(file).isDirectory()) file = join(file, 'index.html');
     const headers = { 'Content-Type': contentTypes[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-store' };
-    if (isolated) Object.assign(headers, { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' });
     response.writeHead(200, headers);
     createReadStream(file).pipe(response);
   });

@@ -28,9 +28,9 @@ for (const [path, what] of [[join(site, 'index.html'), 'the built page (./test b
 rmSync(work, { recursive: true, force: true });
 mkdirSync(work, { recursive: true });
 
-// Frame-exact seconds compared with the native build, at 10 fps: 30 s of
-// qelo-threads.js (the page served isolated), 10 s of qelo.js.
+// Frame-exact seconds compared with the native build: 30 s at 10 fps.
 const fps = 10;
+const seconds = 30;
 const width = 1024;
 const height = 768;
 
@@ -89,7 +89,6 @@ async function liveChecks(browser, base) {
   const page = await browser.open(`${base}index.html`);
   await page.waitFor(`window.qelo && ['start', 'failed'].includes(qelo.state) && qelo.state`, 30000, 'the start screen');
   check((await page.evaluate('qelo.state')) === 'start' && page.errors.length === 0, `the page loads to its start screen with no console error${errorsOf(page)}`);
-  check(await page.evaluate('qelo.threads'), 'served cross-origin isolated, the page runs qelo-threads.js');
 
   await page.click('#windowed');
   await page.waitFor(`qelo.state === 'playing'`, 5000, 'the show to play after the click');
@@ -133,10 +132,9 @@ async function liveChecks(browser, base) {
 // Frame-exact mode against the native software capture: every second's
 // frame within the golden tolerance, and the generator's state the same.
 // The show ends after them rather than draw on beside the later checks.
-async function frameExactChecks(browser, base, seconds) {
+async function frameExactChecks(browser, base) {
   const page = await browser.open(`${base}index.html?fps=${fps}&until=${seconds}`);
   await page.waitFor(`window.qelo && qelo.state === 'start'`, 30000, 'the start screen');
-  const program = (await page.evaluate('qelo.threads')) ? 'qelo-threads.js' : 'qelo.js';
   await page.evaluate(`(() => {
     window.kept = [];
     qelo.onFrame = (k) => {
@@ -151,7 +149,7 @@ async function frameExactChecks(browser, base, seconds) {
   mkdirSync(native, { recursive: true });
   const states = execFileSync(reference, [String(fps), String(seconds), data, native], { encoding: 'utf8' })
     .trim().split('\n').map((line) => Number(line.split(' ')[1]));
-  check(browserSeconds.length === seconds + 1, `${program} drew ${browserSeconds.length} of ${seconds + 1} whole seconds`);
+  check(browserSeconds.length === seconds + 1, `the page drew ${browserSeconds.length} of ${seconds + 1} whole seconds`);
 
   const failuresDir = join(work, 'failures');
   let sameState = 0;
@@ -178,11 +176,11 @@ async function frameExactChecks(browser, base, seconds) {
     try {
       console.log(execFileSync(golden, ['compare', shrunk, browserPng, failuresDir], { encoding: 'utf8' }).trim());
     } catch (error) {
-      check(false, `${name}: ${program}'s frame differs from the native one beyond the tolerance:\n${error.stdout}`);
+      check(false, `${name}: the browser's frame differs from the native one beyond the tolerance:\n${error.stdout}`);
     }
   }
-  check(sameState === browserSeconds.length, `${program}: the generator's state after each second's frame is the native one (${sameState} of ${browserSeconds.length})`);
-  console.log(`     ${samePictures} of ${browserSeconds.length} frames of ${program} are byte for byte the native ones`);
+  check(sameState === browserSeconds.length, `the generator's state after each second's frame is the native one (${sameState} of ${browserSeconds.length})`);
+  console.log(`     ${samePictures} of ${browserSeconds.length} frames are byte for byte the native ones`);
   check(page.errors.length === 0, `no console error in frame-exact mode${errorsOf(page)}`);
 }
 
@@ -195,8 +193,7 @@ async function badInputChecks(browser, base) {
   const playsOn = `(async () => { const f = qelo.frames; await new Promise((r) => setTimeout(r, 1000));
     return qelo.state === 'playing' && qelo.frames > f; })()`;
 
-  // Served without isolation, as a plain static server would: qelo.js.
-  const missing = await serve(site, ['/vamma4.mp3', '/grafiikkaa/tile2.jpg'], false);
+  const missing = await serve(site, ['/vamma4.mp3', '/grafiikkaa/tile2.jpg']);
   let page = await browser.open(`${missing.url}index.html`);
   await page.waitFor(`window.qelo && qelo.state === 'start'`, 30000, 'the start screen');
   await page.click('#windowed');
@@ -204,7 +201,6 @@ async function badInputChecks(browser, base) {
   const text = await page.evaluate(notices);
   check(/tile2\.jpg/.test(text) && /vamma4\.mp3 is missing/.test(text) && (await page.evaluate(playsOn)),
     `missing files are named and the show plays on: ${text}`);
-  check(!(await page.evaluate('qelo.threads')), 'served without isolation, the page runs qelo.js');
   missing.close();
 
   page = await browser.open(pathToFileURL(resolve(site, 'index.html')).href);
@@ -228,12 +224,10 @@ async function refusedAutoplayChecks(base) {
 }
 
 const server = await serve(site);
-const plain = await serve(site, [], false);
 const browser = await launch({ chromium });
 try {
   await liveChecks(browser, server.url);
-  await frameExactChecks(browser, server.url, 30);
-  await frameExactChecks(browser, plain.url, 10);
+  await frameExactChecks(browser, server.url);
   await badInputChecks(browser, server.url);
   await refusedAutoplayChecks(server.url);
 } catch (error) {
@@ -241,7 +235,6 @@ try {
 } finally {
   await browser.close();
   server.close();
-  plain.close();
 }
 console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
 process.exit(failures ? 1 : 0);
