@@ -12,7 +12,6 @@
 #include "effects/effects.h"
 #include "render/image_texture.h"
 #include "render/render_target_bank.h"
-#include "render/software/raster_queue.h"
 #include "shell/frame_loop.h"
 #include "shell/globals.h"
 #include "shell/renderer_kind.h"
@@ -137,12 +136,8 @@ void ShowBenchmark::end(const std::string& rendererName)
     std::printf("qelo benchmark: %lld frames at 60 a second of show time, off-screen; %.1f s, %.1f fps\n",
                 static_cast<long long>(count), wall / 1000.0, wall > 0 ? count * 1000.0 / wall : 0.0);
     std::fputs(frameTable(statistics, rendererName).c_str(), stdout);
-    const bool secondThread = activeRenderer == RendererKind::software && software::RasterQueue::shared();
     std::printf("peak resident memory %.0f MB%s\n", peakResidentMegabytes(),
-                activeRenderer == RendererKind::gl ? "; phases timed with glFinish between them"
-                : secondThread ? "; pixels filled on a second thread: a scene's column is its drawing calls, "
-                                 "and the wait for its pixels falls under composit"
-                               : "");
+                activeRenderer == RendererKind::gl ? "; phases timed with glFinish between them" : "");
     std::fflush(stdout);
 }
 

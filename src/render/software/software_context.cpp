@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::uint32_t farthestDepth = (1u << 24) - 1;
 
-// Queued bytes beyond which a target cleared now is drawn on the show's
-// thread (about a hundred primitives).
-constexpr std::size_t handOverBacklog = std::size_t{32} << 10;
-
 float clamped(float c)
 {
     return c > 0 ? (c < 1 ? c : 1) : 0;  // NaN to 0
@@ -58,36 +54,23 @@ bool minifies(const WindowVertex& a, const WindowVertex& b, const WindowVertex& 
 
 }  // namespace
 
-SoftwareContext::SoftwareContext(std::int32_t width, std::int32_t height, RasterQueue* queue)
+SoftwareContext::SoftwareContext(std::int32_t width, std::int32_t height)
     : width_(std::max(1, width)),
       height_(std::max(1, height)),
-      queue_(queue),
       picture_(static_cast<std::size_t>(width_) * height_ * 4, 0),
       deferred_(width_, height_),
       depth_(static_cast<std::size_t>(width_) * height_, farthestDepth)
 {
 }
 
-SoftwareContext::~SoftwareContext()
-{
-    finishPixelWork();  // queued work points here
-}
-
-void SoftwareContext::finishPixelWork() const
-{
-    if (queued_.load(std::memory_order_acquire) != 0) queue_->drain();
-}
-
 const std::uint8_t* SoftwareContext::picture() const
 {
-    finishPixelWork();
     resolveBlends();
     return picture_.data();
 }
 
 std::uint8_t* SoftwareContext::picture()
 {
-    finishPixelWork();
     resolveBlends();
     pictureClear_ = false;  // the caller may write
     return picture_.data();
@@ -95,7 +78,6 @@ std::uint8_t* SoftwareContext::picture()
 
 void SoftwareContext::alternatePictures()
 {
-    finishPixelWork();
     resolveBlends();
     spare_.resize(picture_.size());  // zeros when first made
     std::swap(picture_, spare_);
@@ -246,76 +228,58 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
 
     const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
     const TextureImage* sampled = bound && bound->complete() ? bound : nullptr;
-    depthWritten_ = depthWritten_ || depthTest_;
-    const PolygonJob job{this, sampled, source_, destination_, blend_, depthTest_, cullFace_, constantColour, n};
-    if (!queue_ || direct_) return rasterPolygon(job, window.data());
-    queued_.fetch_add(1, std::memory_order_relaxed);
-    queue_->push(
-        [](const std::byte* payload) {
-            PolygonJob queued;
-            std::memcpy(&queued, payload, sizeof queued);
-            const auto* vertices = reinterpret_cast<const WindowVertex*>(payload + RasterQueue::tailOffset(sizeof queued));
-            queued.context->rasterPolygon(queued, vertices);
-            queued.context->queued_.fetch_sub(1, std::memory_order_release);
-        },
-        &job, sizeof job, window.data(), sizeof(WindowVertex) * static_cast<std::size_t>(n));
-}
-
-void SoftwareContext::rasterPolygon(const PolygonJob& job, const WindowVertex* window)
-{
-    const std::int32_t n = job.n;
-    if (job.blend && !job.depthTest && !job.sampled && job.constantColour) {
+    if (blend_ && !depthTest_ && !sampled && constantColour) {
         std::uint8_t bytes[4];
         for (int c = 0; c < 4; ++c) bytes[c] = colourByte(window[0].attributes[c]);
         std::uint32_t source;
         std::memcpy(&source, bytes, 4);
-        const bool sameRun = deferred_.holds(source, job.source, job.destination) && !deferred_.full();
+        const bool sameRun = deferred_.holds(source, source_, destination_) && !deferred_.full();
         if (!sameRun || !(deferred_.pending() || lastWasDeferrable_)) {
             // The first primitive of a run is drawn at once: a lone one costs no counting.
             resolveBlends();
-            deferred_.start(source, job.source, job.destination);
+            deferred_.start(source, source_, destination_);
             lastWasDeferrable_ = true;
-            drawTriangles(job, window, n);
+            drawTriangles(window.data(), n, nullptr, true);
             return;
         }
         const auto add = [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); };
         if (n == 4) {  // the ring stack's pieces: both triangles' spans at once
-            const QuadCoverage quad(window, width_, height_);
+            const QuadCoverage quad(window.data(), width_, height_);
             if (quad.usable()) {
-                if (!job.cullFace || quad.frontFacing()) quad.forEachSpan(add);
+                if (!cullFace_ || quad.frontFacing()) quad.forEachSpan(add);
                 return;
             }
         }
         for (std::int32_t k = 1; k + 1 < n; ++k) {
             const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, 4, 4, false, false);
-            if (triangle.empty() || (job.cullFace && !triangle.frontFacing())) continue;
+            if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
             triangle.forEachSpan(add);
         }
         return;
     }
     resolveBlends();
     lastWasDeferrable_ = false;
-    drawTriangles(job, window, n);
+    drawTriangles(window.data(), n, sampled, constantColour);
 }
 
-void SoftwareContext::drawTriangles(const PolygonJob& job, const WindowVertex* window, std::int32_t n)
+void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled,
+                                    bool constantColour)
 {
-    const TextureImage* sampled = job.sampled;
-    const bool constantColour = job.constantColour, depthTest = job.depthTest, cullFace = job.cullFace;
     FragmentState state;
-    state.depthTest = depthTest;
-    state.blend = job.blend;
-    state.source = job.source;
-    state.destination = job.destination;
+    state.depthTest = depthTest_;
+    depthWritten_ = depthWritten_ || depthTest_;
+    state.blend = blend_;
+    state.source = source_;
+    state.destination = destination_;
     state.texture = sampled;
     state.constantColour = constantColour;
     std::copy(window[0].attributes.begin(), window[0].attributes.begin() + 4, state.colour.begin());
     const FragmentTarget target{picture_.data(), depth_.data(), width_, height_};
 
-    if (n == 4 && constantColour && !depthTest && !sampled) {  // a swarm's square: one span a row
+    if (n == 4 && constantColour && !depthTest_ && !sampled) {  // a swarm's square: one span a row
         const QuadCoverage quad(window, width_, height_);
         if (quad.usable()) {
-            if (!cullFace || quad.frontFacing()) drawConstantQuad(quad, state, target);
+            if (!cullFace_ || quad.frontFacing()) drawConstantQuad(quad, state, target);
             return;
         }
     }
@@ -325,8 +289,8 @@ void SoftwareContext::drawTriangles(const PolygonJob& job, const WindowVertex* w
     const bool oneOverW = firstAttribute < lastAttribute;
     for (std::int32_t k = 1; k + 1 < n; ++k) {
         const TriangleSetup triangle(window[0], window[k], window[k + 1], width_, height_, firstAttribute,
-                                     lastAttribute, depthTest, oneOverW);
-        if (triangle.empty() || (cullFace && !triangle.frontFacing())) continue;
+                                     lastAttribute, depthTest_, oneOverW);
+        if (triangle.empty() || (cullFace_ && !triangle.frontFacing())) continue;
         if (state.texture)
             state.filter = minifies(window[0], window[k], window[k + 1], *state.texture) ? state.texture->minifying
                                                                                         : state.texture->magnifying;
@@ -337,35 +301,15 @@ void SoftwareContext::drawTriangles(const PolygonJob& job, const WindowVertex* w
 void SoftwareContext::clear(ClearMask mask)
 {
     const auto bits = static_cast<unsigned>(mask);
-    ClearJob job{this, (bits & static_cast<unsigned>(ClearMask::colour)) != 0, false, false};
-    if (job.colour) {
-        job.fillColour = !pictureClear_;
+    if (bits & static_cast<unsigned>(ClearMask::colour)) {
+        deferred_.discard();
+        if (!pictureClear_) std::fill(picture_.begin(), picture_.end(), 0);
         pictureClear_ = true;
     }
     if ((bits & static_cast<unsigned>(ClearMask::depth)) && depthWritten_) {
-        job.fillDepth = true;
+        std::fill(depth_.begin(), depth_.end(), farthestDepth);
         depthWritten_ = false;
     }
-    if (!job.colour && !job.fillDepth) return;
-    if (queue_ && job.colour)
-        direct_ = queued_.load(std::memory_order_acquire) == 0 && queue_->backlog() > handOverBacklog;
-    if (!queue_ || direct_) return clearPixels(job);
-    queued_.fetch_add(1, std::memory_order_relaxed);
-    queue_->push(
-        [](const std::byte* payload) {
-            ClearJob queued;
-            std::memcpy(&queued, payload, sizeof queued);
-            queued.context->clearPixels(queued);
-            queued.context->queued_.fetch_sub(1, std::memory_order_release);
-        },
-        &job, sizeof job);
-}
-
-void SoftwareContext::clearPixels(const ClearJob& job)
-{
-    if (job.colour) deferred_.discard();
-    if (job.fillColour) std::fill(picture_.begin(), picture_.end(), 0);
-    if (job.fillDepth) std::fill(depth_.begin(), depth_.end(), farthestDepth);
 }
 
 TextureId SoftwareContext::createTexture()
@@ -382,7 +326,6 @@ void SoftwareContext::bindTexture(TextureId texture)
 
 void SoftwareContext::textureFilter(TextureFilter minifying, TextureFilter magnifying)
 {
-    finishPixelWork();  // queued triangles read the filters
     TextureImage* image = textures_.find(bound_);
     if (!image) return misuse("texture filter with no texture bound");
     image->minifying = minifying;
@@ -391,7 +334,6 @@ void SoftwareContext::textureFilter(TextureFilter minifying, TextureFilter magni
 
 void SoftwareContext::textureImage(std::int32_t width, std::int32_t height, const std::uint8_t* rgba)
 {
-    finishPixelWork();  // queued triangles may sample the old image
     TextureImage* image = textures_.find(bound_);
     if (!image) return misuse("texture image with no texture bound");
     if (!powerOfTwo(width) || !powerOfTwo(height) || width > maxTextureSide || height > maxTextureSide)
@@ -404,7 +346,6 @@ void SoftwareContext::textureImage(std::int32_t width, std::int32_t height, cons
 
 void SoftwareContext::textureSubImage(std::int32_t width, std::int32_t height, const std::uint8_t* rgba)
 {
-    finishPixelWork();
     TextureImage* image = textures_.find(bound_);
     if (!image || !rgba) return misuse("texture sub-image with no texture bound or no pixels");
     if (width < 0 || height < 0 || width > image->width || height > image->height)
@@ -423,7 +364,6 @@ void SoftwareContext::readTextureImage(std::uint8_t* rgba)
 
 void SoftwareContext::deleteTexture(TextureId texture)
 {
-    finishPixelWork();
     textures_.erase(texture);
     if (bound_ == texture) bound_ = 0;
 }

@@ -36,7 +36,6 @@
 // Misuse that GL reports as an error (a stack overflow, a texture size that
 // is not a power of two, ...) changes nothing and is said once on stderr.
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -44,7 +43,6 @@
 #include "render/software/clipper.h"
 #include "render/software/deferred_blend.h"
 #include "render/software/matrix_stack.h"
-#include "render/software/raster_queue.h"
 #include "render/software/rasteriser.h"
 #include "render/software/texture_store.h"
 
@@ -52,13 +50,8 @@ namespace qelo::software {
 
 class SoftwareContext final : public DrawingContext {
 public:
-    // A picture of width x height pixels (each at least 1), cleared. Pixel
-    // work goes to `queue` (raster_queue.h), or is done at once without one;
-    // what the picture shows is the same either way.
-    SoftwareContext(std::int32_t width, std::int32_t height, RasterQueue* queue = RasterQueue::shared());
-    ~SoftwareContext() override;
-    SoftwareContext(const SoftwareContext&) = delete;
-    SoftwareContext& operator=(const SoftwareContext&) = delete;
+    // A picture of width x height pixels (each at least 1), cleared.
+    SoftwareContext(std::int32_t width, std::int32_t height);
 
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
@@ -121,33 +114,10 @@ private:
     void setCapability(Capability capability, bool on);
     MatrixStack& currentStack() { return mode_ == MatrixMode::projection ? projection_ : modelView_; }
     void drawPolygon(const ClipVertex* vertices, std::int32_t count);
-    // The rest of drawPolygon for the n >= 3 vertices left after clipping:
-    // to window coordinates, then its pixels (rasterPolygon) by the queue.
+    // The rest of drawPolygon for the n >= 3 vertices left after clipping.
     void drawClipped(const ClipVertex* clipped, std::int32_t n);
-
-    // A polygon's pixel work with the state it was drawn in, window[0..n)
-    // following it in the queue.
-    struct PolygonJob {
-        SoftwareContext* context;
-        const TextureImage* sampled;  // texturing's image, or null
-        BlendFactor source, destination;
-        bool blend, depthTest, cullFace, constantColour;
-        std::int32_t n;
-    };
-    struct ClearJob {
-        SoftwareContext* context;
-        bool colour, fillColour, fillDepth;
-    };
-    // The pixel work: on the queue's thread when there is one. It alone
-    // touches the pixels, deferred_ and lastWasDeferrable_ until
-    // finishPixelWork returns.
-    void rasterPolygon(const PolygonJob& job, const WindowVertex* window);
     // Draws the fan of window[0..n) at once.
-    void drawTriangles(const PolygonJob& job, const WindowVertex* window, std::int32_t n);
-    void clearPixels(const ClearJob& job);
-    // Waits for the pixel work asked for so far (before reading the
-    // picture, or changing a texture queued work may sample).
-    void finishPixelWork() const;
+    void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour);
     // Says `message` on stderr the first time this context meets it.
     void misuse(const char* message);
 
@@ -155,13 +125,6 @@ private:
     void resolveBlends() const { deferred_.resolve(picture_.data()); }
 
     std::int32_t width_, height_;
-    RasterQueue* queue_;
-    // Records of this context in the queue, not yet run.
-    mutable std::atomic<std::int32_t> queued_{0};
-    // Pixel work done here rather than queued, until the next clear: chosen
-    // at a clear when nothing of this context is queued and the queue's
-    // thread is behind, so that the two threads fill two pictures at once.
-    bool direct_ = false;
     mutable std::vector<std::uint8_t> picture_;
     std::vector<std::uint8_t> spare_;  // the other picture of alternatePictures
     // Whether picture_ (spare_) is known to be all zero: a clear then has
