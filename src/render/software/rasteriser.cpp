@@ -59,6 +59,17 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
     if (box.empty()) return;
     for (int k = 0; k < 3; ++k) edges_[k] = edgeFrom(x[k], y[k], x[(k + 1) % 3], y[(k + 1) % 3], box);
     empty_ = false;
+    // Corners by height (ties in any order) and the edges between them:
+    // edge k joins corners k and k + 1.
+    int lowest = 0, middle = 1, highest = 2;
+    if (y[middle] < y[lowest]) std::swap(lowest, middle);
+    if (y[highest] < y[middle]) std::swap(middle, highest);
+    if (y[middle] < y[lowest]) std::swap(lowest, middle);
+    const auto joining = [](int i, int j) { return (i + 1) % 3 == j ? i : j; };
+    longEdge_ = joining(lowest, highest);
+    lowerEdge_ = joining(lowest, middle);
+    upperEdge_ = joining(middle, highest);
+    middleY_ = y[middle];
 
     // Planes from the snapped positions, in pixels.
     const double x0 = static_cast<double>(x[0]) / subpixels, y0 = static_cast<double>(y[0]) / subpixels;

@@ -69,7 +69,15 @@ public:
     const Plane& attribute(int k) const { return attributes_[k]; }
 
 private:
+    // Rows from..to bounded by one walk from the left and one from the right.
+    template <class SpanFunction>
+    void walkRows(EdgeWalk& left, EdgeWalk& right, std::int32_t from, std::int32_t to, SpanFunction& span) const;
+
     std::array<Edge, 3> edges_;
+    // Edge from the lowest to the highest corner, and the edges below and
+    // above the middle one; the middle corner's height (1/256 pixel).
+    int longEdge_ = 0, lowerEdge_ = 0, upperEdge_ = 0;
+    std::int64_t middleY_ = 0;
     std::int32_t firstColumn_ = 0, lastColumn_ = -1, firstRow_ = 0, lastRow_ = -1;
     bool empty_ = true, frontFacing_ = false, perspective_ = false;
     Plane depth_, oneOverW_;
@@ -77,20 +85,64 @@ private:
 };
 
 template <class SpanFunction>
+void TriangleSetup::walkRows(EdgeWalk& left, EdgeWalk& right, std::int32_t from, std::int32_t to,
+                             SpanFunction& span) const
+{
+    const std::int64_t lastOffset = lastColumn_ - firstColumn_;
+    for (std::int32_t row = from; row <= to; ++row) {
+        const std::int64_t low = std::max<std::int64_t>(0, -left.quotient);
+        const std::int64_t high = std::min(lastOffset, right.quotient);
+        left.next();
+        right.next();
+        if (low <= high)
+            span(row, firstColumn_ + static_cast<std::int32_t>(low), firstColumn_ + static_cast<std::int32_t>(high));
+    }
+}
+
+// Below the middle corner's height the edge above it cannot cut a row the
+// other two leave (the triangle is convex and they meet at the lowest
+// corner); above that height the edge below it cannot. So most rows take two
+// walks, one bounding from the left and one from the right. A row whose
+// centres lie at that height takes all three, and so does a row whose two
+// walks are not one of each, which only a horizontal edge makes: at a
+// corner's height.
+template <class SpanFunction>
 void TriangleSetup::forEachSpan(SpanFunction&& span) const
 {
     if (empty_) return;
-    EdgeWalk a(edges_[0]), b(edges_[1]), c(edges_[2]);
-    const std::int64_t lastOffset = lastColumn_ - firstColumn_;
-    for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
-        std::int64_t low = 0, high = lastOffset;
+    const auto walkAt = [this](int edge, std::int32_t row) {
+        Edge e = edges_[edge];
+        e.atFirst += (row - firstRow_) * e.stepY;
+        return EdgeWalk(e);
+    };
+    const auto allThree = [&](EdgeWalk& a, EdgeWalk& b, EdgeWalk& c, std::int32_t row) {
+        std::int64_t low = 0, high = lastColumn_ - firstColumn_;
         const bool covered = a.bound(low, high) & b.bound(low, high) & c.bound(low, high);
         a.next();
         b.next();
         c.next();
         if (covered && low <= high)
             span(row, firstColumn_ + static_cast<std::int32_t>(low), firstColumn_ + static_cast<std::int32_t>(high));
+    };
+    // Rows [from, to] by `along` and `other`, or by all three.
+    const auto section = [&](EdgeWalk& along, EdgeWalk& other, EdgeWalk& third, std::int32_t from, std::int32_t to) {
+        if (along.rising && other.falling) return walkRows(along, other, from, to, span);
+        if (along.falling && other.rising) return walkRows(other, along, from, to, span);
+        for (std::int32_t row = from; row <= to; ++row) allThree(along, other, third, row);
+    };
+    EdgeWalk along = walkAt(longEdge_, firstRow_), lower = walkAt(lowerEdge_, firstRow_);
+    // Rows with centres below the middle corner: row * 256 + 128 < middleY.
+    const auto lastBelow = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(floorQuotient(middleY_ - 129, subpixels), firstRow_ - 1, lastRow_));
+    if (lastBelow >= firstRow_) {
+        EdgeWalk upper = walkAt(upperEdge_, firstRow_);
+        section(along, lower, upper, firstRow_, lastBelow);
     }
+    std::int32_t row = lastBelow + 1;
+    if (row > lastRow_) return;
+    EdgeWalk upper = walkAt(upperEdge_, row);
+    if (static_cast<std::int64_t>(row) * subpixels + 128 == middleY_) allThree(along, lower, upper, row++);
+    if (row <= lastRow_) section(along, upper, lower, row, lastRow_);
 }
 
 }  // namespace qelo::software
