@@ -6,6 +6,7 @@
 #include "effects/ring_stack.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "effects/effects.h"
@@ -26,23 +27,52 @@ double widened(float value) { return static_cast<double>(value); }
 
 namespace {
 
+// sin and cos of piece k's leading angle, k / segments * 6.28. A ring's
+// pieces share their angles with every other ring of the same count, so a
+// frame of ripples needs 100 of each, not 72,000.
+struct Turn {
+    double sine, cosine;
+};
+
+Turn turnAt(std::int32_t k, std::int32_t segments)
+{
+    const double angle = static_cast<double>(k) / widened(static_cast<float>(segments)) * widened(fullTurn);
+    return {std::sin(angle), std::cos(angle)};
+}
+
+// The turns of `segments` pieces, kept for the few counts the scenes use;
+// empty for counts too large to keep (their turns are worked out in place).
+const std::vector<Turn>& ringTurns(std::int32_t segments)
+{
+    static const std::vector<Turn> none;
+    static std::vector<std::pair<std::int32_t, std::vector<Turn>>> cache;
+    if (segments > 4096) return none;
+    for (const auto& [count, turns] : cache)
+        if (count == segments) return turns;
+    if (cache.size() >= 8) cache.clear();
+    std::vector<Turn> turns(static_cast<std::size_t>(segments));
+    for (std::int32_t k = 0; k < segments; ++k) turns[static_cast<std::size_t>(k)] = turnAt(k, segments);
+    return cache.emplace_back(segments, std::move(turns)).second;
+}
+
 // A ring's vertices in GL order to `vertex(x, y, z)`: four a piece for a
 // band (GL_QUADS), three for a disc (GL_TRIANGLES).
 template <typename Vertex>
 void ringVertices(Vec3 centre, float width, float radius, std::int32_t segments, float flare, Vertex&& vertex)
 {
-    const float n = static_cast<float>(segments);
+    if (segments <= 0) return;
     const bool band = width < radius;  // false for NaN too: a disc
     const float outerTrailing = radius + flare;
     const float inner = radius - width;
     const float innerTrailing = inner + flare;
-    auto at = [&centre, &vertex](double angle, float r) {
-        vertex(static_cast<float>(widened(centre.x) + widened(r) * std::sin(angle)), centre.y,
-               static_cast<float>(widened(centre.z) + widened(r) * std::cos(angle)));
+    const std::vector<Turn>& kept = ringTurns(segments);
+    auto turn = [&](std::int32_t k) { return kept.empty() ? turnAt(k, segments) : kept[static_cast<std::size_t>(k)]; };
+    auto at = [&centre, &vertex](const Turn& t, float r) {
+        vertex(static_cast<float>(widened(centre.x) + widened(r) * t.sine), centre.y,
+               static_cast<float>(widened(centre.z) + widened(r) * t.cosine));
     };
     for (std::int32_t i = 0; i < segments; ++i) {
-        const double leading = static_cast<double>(i) / widened(n) * widened(fullTurn);
-        const double trailing = static_cast<double>((i + 1) % segments) / widened(n) * widened(fullTurn);
+        const Turn leading = turn(i), trailing = turn((i + 1) % segments);
         at(leading, radius);
         at(trailing, outerTrailing);
         if (band) {
