@@ -26,6 +26,10 @@ inline std::int64_t floorQuotient(std::int64_t a, std::int64_t b)
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
+// floor(a / 256): an arithmetic shift (C++20 defines it for negative a).
+constexpr std::int64_t floorPixels(std::int64_t a) { return a >> 8; }
+static_assert(subpixels == 256 && floorPixels(-1) == -1 && floorPixels(-256) == -1 && floorPixels(-257) == -2);
+
 // The pixels whose centres (i * 256 + 128) lie within [minX, maxX] x
 // [minY, maxY], clamped to a width x height picture; empty when first > last.
 struct PixelBox {
@@ -33,10 +37,10 @@ struct PixelBox {
     PixelBox() = default;
     PixelBox(std::int64_t minX, std::int64_t maxX, std::int64_t minY, std::int64_t maxY, std::int32_t width,
              std::int32_t height)
-        : firstColumn(static_cast<std::int32_t>(std::max<std::int64_t>(0, floorQuotient(minX - 128, subpixels)))),
-          lastColumn(static_cast<std::int32_t>(std::min<std::int64_t>(width - 1, floorQuotient(maxX - 128, subpixels)))),
-          firstRow(static_cast<std::int32_t>(std::max<std::int64_t>(0, floorQuotient(minY - 128, subpixels)))),
-          lastRow(static_cast<std::int32_t>(std::min<std::int64_t>(height - 1, floorQuotient(maxY - 128, subpixels))))
+        : firstColumn(static_cast<std::int32_t>(std::max<std::int64_t>(0, floorPixels(minX - 128)))),
+          lastColumn(static_cast<std::int32_t>(std::min<std::int64_t>(width - 1, floorPixels(maxX - 128)))),
+          firstRow(static_cast<std::int32_t>(std::max<std::int64_t>(0, floorPixels(minY - 128)))),
+          lastRow(static_cast<std::int32_t>(std::min<std::int64_t>(height - 1, floorPixels(maxY - 128))))
     {
     }
     bool empty() const { return firstColumn > lastColumn || firstRow > lastRow; }

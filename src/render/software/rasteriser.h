@@ -69,6 +69,8 @@ public:
     const Plane& attribute(int k) const { return attributes_[k]; }
 
 private:
+    template <class SpanFunction>
+    void testEachCentre(SpanFunction& span) const;
     // Rows from..to bounded by one walk from the left and one from the right.
     template <class SpanFunction>
     void walkRows(EdgeWalk& left, EdgeWalk& right, std::int32_t from, std::int32_t to, SpanFunction& span) const;
@@ -99,6 +101,30 @@ void TriangleSetup::walkRows(EdgeWalk& left, EdgeWalk& right, std::int32_t from,
     }
 }
 
+// A box of a few pixels: every centre tested, without the walks' set-up
+// (two divisions an edge). A row's covered centres are consecutive.
+template <class SpanFunction>
+void TriangleSetup::testEachCentre(SpanFunction& span) const
+{
+    const std::int32_t columns = lastColumn_ - firstColumn_ + 1;
+    std::int64_t atRow[3] = {edges_[0].atFirst, edges_[1].atFirst, edges_[2].atFirst};
+    for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
+        std::int64_t e0 = atRow[0], e1 = atRow[1], e2 = atRow[2];
+        std::int32_t from = columns, to = -1;
+        for (std::int32_t k = 0; k < columns; ++k) {
+            if ((e0 | e1 | e2) >= 0) {  // no edge function negative
+                from = std::min(from, k);
+                to = k;
+            }
+            e0 += edges_[0].stepX;
+            e1 += edges_[1].stepX;
+            e2 += edges_[2].stepX;
+        }
+        if (from <= to) span(row, firstColumn_ + from, firstColumn_ + to);
+        for (int e = 0; e < 3; ++e) atRow[e] += edges_[e].stepY;
+    }
+}
+
 // Below the middle corner's height the edge above it cannot cut a row the
 // other two leave (the triangle is convex and they meet at the lowest
 // corner); above that height the edge below it cannot. So most rows take two
@@ -110,6 +136,8 @@ template <class SpanFunction>
 void TriangleSetup::forEachSpan(SpanFunction&& span) const
 {
     if (empty_) return;
+    const std::int32_t columns = lastColumn_ - firstColumn_ + 1, rows = lastRow_ - firstRow_ + 1;
+    if (columns <= 8 && columns * rows <= 32) return testEachCentre(span);
     const auto walkAt = [this](int edge, std::int32_t row) {
         Edge e = edges_[edge];
         e.atFirst += (row - firstRow_) * e.stepY;
@@ -133,7 +161,7 @@ void TriangleSetup::forEachSpan(SpanFunction&& span) const
     EdgeWalk along = walkAt(longEdge_, firstRow_), lower = walkAt(lowerEdge_, firstRow_);
     // Rows with centres below the middle corner: row * 256 + 128 < middleY.
     const auto lastBelow = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(floorQuotient(middleY_ - 129, subpixels), firstRow_ - 1, lastRow_));
+        std::clamp<std::int64_t>(floorPixels(middleY_ - 129), firstRow_ - 1, lastRow_));
     if (lastBelow >= firstRow_) {
         EdgeWalk upper = walkAt(upperEdge_, firstRow_);
         section(along, lower, upper, firstRow_, lastBelow);
