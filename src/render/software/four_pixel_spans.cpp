@@ -8,18 +8,54 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 namespace qelo::software {
 
 #if defined(__SSE2__)
 namespace {
 
-// wrappedTexels of sampler.h, four lanes.
+// Truncation toward zero of lanes that lie within the int32 range, or whose
+// result is masked off afterwards. In WebAssembly the saturating conversion
+// gives x86's result there at a third of the cost of reproducing x86's
+// result outside it.
+inline __m128i truncatedInRange(__m128 x)
+{
+#if defined(__wasm_simd128__)
+    return static_cast<__m128i>(wasm_i32x4_trunc_sat_f32x4(static_cast<v128_t>(x)));
+#else
+    return _mm_cvttps_epi32(x);
+#endif
+}
+
+// Texel row j's first index, j * width, for a power-of-two width: a shift
+// natively; a multiplication in WebAssembly, where emscripten's SSE2 shift
+// by a count known only at run time becomes four scalar shifts.
+class RowStarts {
+public:
+    explicit RowStarts(std::int32_t width) : width_(width) {}
+    __m128i operator()(__m128i j) const
+    {
+#if defined(__wasm_simd128__)
+        return static_cast<__m128i>(wasm_i32x4_mul(static_cast<v128_t>(j), wasm_i32x4_splat(width_)));
+#else
+        return _mm_slli_epi32(j, __builtin_ctz(static_cast<unsigned>(width_)));
+#endif
+    }
+
+private:
+    std::int32_t width_;
+};
+
+// wrappedTexels of sampler.h, four lanes. Lanes at or beyond 2^23 come out 0
+// whatever their truncation gave.
 inline __m128 wrappedTexels(__m128 coordinate, float size)
 {
     const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), coordinate);
     const __m128 inRange = _mm_cmplt_ps(magnitude, _mm_set1_ps(8388608.0f));  // false for NaN
-    __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(coordinate));
+    __m128 whole = _mm_cvtepi32_ps(truncatedInRange(coordinate));
     whole = _mm_sub_ps(whole, _mm_and_ps(_mm_cmpgt_ps(whole, coordinate), _mm_set1_ps(1)));
     return _mm_and_ps(_mm_mul_ps(_mm_sub_ps(coordinate, whole), _mm_set1_ps(size)), inRange);
 }
@@ -139,14 +175,19 @@ inline __m128i depthValues(__m128d z)
     return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(z, _mm_set1_pd(16777215.0)), _mm_set1_pd(0.5)));
 }
 
-}  // namespace
+// How a span samples: one texel, or four with the texel rows recomputed per
+// group, or four from two texel rows that hold for the whole span (t the
+// same at every pixel: a quad upright on the screen, as the tile wall's).
+enum class Sampling { nearest, bilinear, bilinearOneRow };
 
-std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+// One loop a way of sampling, so that a group does no work of the others'.
+template <Sampling sampling>
+std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
     const TextureImage& image = *span.texture;
     const std::uint8_t* texels = image.rgba.data();
     const __m128i widthMask = _mm_set1_epi32(image.width - 1), heightMask = _mm_set1_epi32(image.height - 1);
-    const int rowShift = __builtin_ctz(static_cast<unsigned>(image.width));
+    const RowStarts rowStart(image.width);
     const float width = static_cast<float>(image.width), height = static_cast<float>(image.height);
     const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
     const __m128 half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1);
@@ -159,17 +200,13 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
         white = white && c01 == 1;
     }
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
-    // The rows of what is t at every pixel when it does not change along
-    // the span (a quad upright on the screen): once a span, not a group.
-    // t + 0 * position is t itself then, for any t.
-    const bool rowConstant = span.tStep == 0 && !span.perspective;
-    const __m128 tFixed = _mm_set1_ps(span.t + span.tStep * 0.0f);
-    const __m128 vFixed = _mm_sub_ps(wrappedTexels(tFixed, height), half);
-    const __m128i jFixed = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(vFixed, one)), oneInt);
+    // One row pair for the span: t + 0 * position is t itself, for any t.
+    const __m128 vFixed = _mm_sub_ps(wrappedTexels(_mm_set1_ps(span.t + span.tStep * 0.0f), height), half);
+    const __m128i jFixed = _mm_sub_epi32(truncatedInRange(_mm_add_ps(vFixed, one)), oneInt);
     const __m128 bFixed = _mm_sub_ps(vFixed, _mm_cvtepi32_ps(jFixed));
     const __m128i j0Fixed = _mm_and_si128(jFixed, heightMask);
-    const __m128i row0Fixed = _mm_slli_epi32(j0Fixed, rowShift);
-    const __m128i row1Fixed = _mm_slli_epi32(_mm_and_si128(_mm_add_epi32(j0Fixed, oneInt), heightMask), rowShift);
+    const __m128i row0Fixed = rowStart(j0Fixed);
+    const __m128i row1Fixed = rowStart(_mm_and_si128(_mm_add_epi32(j0Fixed, oneInt), heightMask));
     for (std::int32_t n = 0; n < count; n += 4) {
         // The last group may be partial: it goes through `partial`; its lanes
         // past the span are computed (every texel index is wrapped into the
@@ -181,33 +218,34 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
         const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);  // exact integers
         __m128 s = _mm_add_ps(_mm_set1_ps(span.s), _mm_mul_ps(_mm_set1_ps(span.sStep), position));
         __m128 t = _mm_add_ps(_mm_set1_ps(span.t), _mm_mul_ps(_mm_set1_ps(span.tStep), position));
-        if (span.perspective) {  // w = 1 / (q + qStep * n), then times w, as one pixel at a time
+        if (sampling != Sampling::bilinearOneRow && span.perspective) {
+            // w = 1 / (q + qStep * n), then times w, as one pixel at a time.
             const __m128 w =
                 _mm_div_ps(one, _mm_add_ps(_mm_set1_ps(span.q), _mm_mul_ps(_mm_set1_ps(span.qStep), position)));
             s = _mm_mul_ps(s, w);
             t = _mm_mul_ps(t, w);
         }
         __m128 texel[4];
-        if (span.filter == TextureFilter::nearest) {
-            const __m128i i = _mm_and_si128(_mm_cvttps_epi32(wrappedTexels(s, width)), widthMask);
-            const __m128i j = _mm_and_si128(_mm_cvttps_epi32(wrappedTexels(t, height)), heightMask);
-            const __m128i found = gather(texels, _mm_add_epi32(_mm_slli_epi32(j, rowShift), i));
+        if constexpr (sampling == Sampling::nearest) {
+            const __m128i i = _mm_and_si128(truncatedInRange(wrappedTexels(s, width)), widthMask);
+            const __m128i j = _mm_and_si128(truncatedInRange(wrappedTexels(t, height)), heightMask);
+            const __m128i found = gather(texels, _mm_add_epi32(rowStart(j), i));
             for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
         } else {
             const __m128 u = _mm_sub_ps(wrappedTexels(s, width), half);
-            const __m128i iFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(u, one)), oneInt);
+            const __m128i iFloor = _mm_sub_epi32(truncatedInRange(_mm_add_ps(u, one)), oneInt);
             const __m128 a = _mm_sub_ps(u, _mm_cvtepi32_ps(iFloor));
             const __m128i i0 = _mm_and_si128(iFloor, widthMask);
             const __m128i i1 = _mm_and_si128(_mm_add_epi32(i0, oneInt), widthMask);
             __m128 b = bFixed;
             __m128i row0 = row0Fixed, row1 = row1Fixed;
-            if (!rowConstant) {
+            if constexpr (sampling == Sampling::bilinear) {
                 const __m128 v = _mm_sub_ps(wrappedTexels(t, height), half);
-                const __m128i jFloor = _mm_sub_epi32(_mm_cvttps_epi32(_mm_add_ps(v, one)), oneInt);
+                const __m128i jFloor = _mm_sub_epi32(truncatedInRange(_mm_add_ps(v, one)), oneInt);
                 b = _mm_sub_ps(v, _mm_cvtepi32_ps(jFloor));
                 const __m128i j0 = _mm_and_si128(jFloor, heightMask);
-                row0 = _mm_slli_epi32(j0, rowShift);
-                row1 = _mm_slli_epi32(_mm_and_si128(_mm_add_epi32(j0, oneInt), heightMask), rowShift);
+                row0 = rowStart(j0);
+                row1 = rowStart(_mm_and_si128(_mm_add_epi32(j0, oneInt), heightMask));
             }
             __m128i t00, t10, t01, t11;
             if (image.width >= 2 && _mm_movemask_epi8(_mm_cmpeq_epi32(i0, widthMask)) == 0) {
@@ -232,7 +270,7 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
         __m128i result = _mm_setzero_si128();
         for (int c = 0; c < 4; ++c) {
             const __m128 modulated = white ? texel[c] : _mm_mul_ps(colour[c], texel[c]);
-            const __m128i byte = _mm_cvttps_epi32(_mm_add_ps(modulated, half));
+            const __m128i byte = truncatedInRange(_mm_add_ps(modulated, half));
             result = _mm_or_si128(result, _mm_slli_epi32(byte, 8 * c));
         }
         if (span.blend) {
@@ -248,8 +286,19 @@ std::int32_t drawTexturedFours(const TexturedSpan& span, std::uint8_t* pixel, st
     return count;
 }
 
-std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
+}  // namespace
+
+std::int32_t drawTexturedFours(const TexturedSpan& given, std::uint8_t* pixel, std::int32_t count)
 {
+    const TexturedSpan span = given;  // a copy the pixel stores cannot alias: kept in registers
+    if (span.filter == TextureFilter::nearest) return texturedFours<Sampling::nearest>(span, pixel, count);
+    if (span.tStep == 0 && !span.perspective) return texturedFours<Sampling::bilinearOneRow>(span, pixel, count);
+    return texturedFours<Sampling::bilinear>(span, pixel, count);
+}
+
+std::int32_t drawSmoothFours(const SmoothSpan& given, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)
+{
+    const SmoothSpan span = given;  // a copy the pixel stores cannot alias: kept in registers
     const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1);
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
@@ -264,7 +313,7 @@ std::int32_t drawSmoothFours(const SmoothSpan& span, std::uint8_t* pixel, std::u
             if (span.perspective) value = _mm_mul_ps(value, w);
             value = _mm_min_ps(_mm_max_ps(value, zero), one);  // NaN to 0
             const __m128i byte =
-                _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+                truncatedInRange(_mm_add_ps(_mm_mul_ps(value, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
             source = _mm_or_si128(source, _mm_slli_epi32(byte, 8 * c));
         }
         return source;
