@@ -58,7 +58,13 @@ __m128i blendAlphas(__m128i layer, __m128 opacity)
     __m128 alpha = _mm_mul_ps(_mm_mul_ps(_mm_cvtepi32_ps(alphaByte), _mm_set1_ps(1.0f / 255.0f)), opacity);
     // max first: a NaN becomes 0, as in blendAlpha.
     alpha = _mm_min_ps(_mm_max_ps(alpha, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-    return _mm_cvtps_epi32(_mm_mul_ps(alpha, _mm_set1_ps(255.0f)));  // nearest, ties to even
+    const __m128 scaled = _mm_mul_ps(alpha, _mm_set1_ps(255.0f));  // 0 to 255: rounded, ties to even
+#ifdef __wasm_simd128__
+    // In range, so the saturating conversion gives x86's result at a third of the cost of its emulation.
+    return static_cast<__m128i>(wasm_i32x4_trunc_sat_f32x4(wasm_f32x4_nearest(static_cast<v128_t>(scaled))));
+#else
+    return _mm_cvtps_epi32(scaled);
+#endif
 }
 
 // Four pixels of a layer over four of the frame at blend alphas blendA
