@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render/software/fragment_stage.h"
+#include "render/software/interleaved_fans.h"
 #include "render/software/quad_coverage.h"
 #include "render/software/rasteriser.h"
 
@@ -179,6 +180,8 @@ void SoftwareContext::begin(Primitive primitive)
     inside_ = true;
     verticesPerPrimitive_ = primitive == Primitive::quads ? 4 : 3;
     pendingCount_ = 0;
+    collecting_ = primitive == Primitive::triangles && !blend_ && !depthTest_ && !texture2D_ && !cullFace_;
+    collected_.clear();
     clipFromObject_ = multiply(projection_.top(), modelView_.top());
 }
 
@@ -193,8 +196,16 @@ void SoftwareContext::vertex(float x, float y, float z)
     v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
     v.attributes = {colour_[0], colour_[1], colour_[2], colour_[3], texCoord_[0], texCoord_[1]};
     if (pendingCount_ == verticesPerPrimitive_) {
-        drawPolygon(pending_.data(), pendingCount_);
         pendingCount_ = 0;
+        if (collecting_) {
+            if (collected_.size() + 3 <= maxCollected) {
+                collected_.insert(collected_.end(), pending_.begin(), pending_.begin() + 3);
+                return;
+            }
+            drawCollected();  // too many to hold: these, then the rest one by one
+            collecting_ = false;
+        }
+        drawPolygon(pending_.data(), verticesPerPrimitive_);
     }
 }
 
@@ -203,6 +214,29 @@ void SoftwareContext::end()
     if (!inside_) return misuse("end without begin");
     inside_ = false;
     pendingCount_ = 0;  // an unfinished primitive draws nothing
+    if (collecting_) drawCollected();
+    collecting_ = false;
+}
+
+void SoftwareContext::drawCollected()
+{
+    const auto count = static_cast<std::int32_t>(collected_.size());
+    bool inside = count >= 24;  // four wedges a fan at least
+    for (std::int32_t k = 0; inside && k < count; ++k) inside = insideViewVolume(collected_[k]);
+    if (inside) {
+        collectedWindow_.resize(collected_.size());
+        for (std::int32_t k = 0; k < count; ++k) collectedWindow_[k] = toWindow(collected_[k], width_, height_);
+        // Any of the triangles drawn alone would land the counted blends first.
+        resolveBlends();
+        lastWasDeferrable_ = false;
+        if (drawInterleavedFans(collectedWindow_.data(), count, picture_.data(), width_, height_)) {
+            pictureClear_ = false;
+            collected_.clear();
+            return;
+        }
+    }
+    for (std::int32_t k = 0; k + 3 <= count; k += 3) drawPolygon(collected_.data() + k, 3);
+    collected_.clear();
 }
 
 void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count)

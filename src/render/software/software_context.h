@@ -116,6 +116,9 @@ private:
     void drawPolygon(const ClipVertex* vertices, std::int32_t count);
     // The rest of drawPolygon for the n >= 3 vertices left after clipping.
     void drawClipped(const ClipVertex* clipped, std::int32_t n);
+    // Draws the triangles held back in collected_, at once when they make a
+    // pair of interleaved fans (interleaved_fans.h), else one by one.
+    void drawCollected();
     // Draws the fan of window[0..n) at once.
     void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour);
     // Says `message` on stderr the first time this context meets it.
@@ -152,6 +155,13 @@ private:
     std::array<ClipVertex, 4> pending_{};
     std::array<WindowVertex, maxClippedVertices> window_;  // drawClipped's, kept to spare its set-up
     std::int32_t pendingCount_ = 0;
+    // Opaque one-colour triangles (no blending, depth test, texture or
+    // culling) are held back until end(), to be drawn as a whole when they
+    // make a pair of interleaved fans; at most maxCollected vertices.
+    static constexpr std::size_t maxCollected = 6 * 256;
+    bool collecting_ = false;
+    std::vector<ClipVertex> collected_;
+    std::vector<WindowVertex> collectedWindow_;
 
     TextureStore textures_;
     TextureId bound_ = 0;
