@@ -155,9 +155,12 @@ void restoreOverlap(const WindowVertex* later, const WindowVertex* earlier, std:
         const double origin = static_cast<double>(component(m, across));
         const double crossingP = origin + t * slopeP, crossingQ = origin + t * slopeQ;
         const double first = std::min(crossingP, crossingQ) - 1.0, last = std::max(crossingP, crossingQ) + 1.0;
-        // Centres within [first, last], both a whole 1/256 pixel wide of the exact crossings.
-        const std::int64_t from = std::max(box[across][0], static_cast<std::int64_t>(std::ceil((first - 128) / 256)));
-        const std::int64_t to = std::min(box[across][1], static_cast<std::int64_t>(std::floor((last - 128) / 256)));
+        // Centres within [first, last], both a whole 1/256 pixel wide of the
+        // exact crossings; mostly none (the band is a few 1/256 pixel wide).
+        const double fromCentre = std::ceil((first - 128) / 256), toCentre = std::floor((last - 128) / 256);
+        if (fromCentre > toCentre) continue;
+        const std::int64_t from = std::max(box[across][0], static_cast<std::int64_t>(fromCentre));
+        const std::int64_t to = std::min(box[across][1], static_cast<std::int64_t>(toCentre));
         for (std::int64_t j = from; j <= to; ++j) {
             if (!laterSetup) {
                 laterSetup.emplace(later[0], later[1], later[2], picture.width, picture.height, 4, 4, false, false);

@@ -5,31 +5,6 @@
 
 namespace qelo::software {
 
-namespace {
-
-// Positions are clamped to +-2^20 pixels before snapping so that edge
-// products stay far inside 64 bits (clipped positions are within the picture).
-constexpr double positionLimit = 1 << 20;
-
-// round(v) with halves away from zero, as llround, inline: v and its
-// truncation are below 2^29 in magnitude, so v - truncation is exact.
-std::int64_t roundedHalfAway(double v)
-{
-    const auto whole = static_cast<std::int64_t>(v);
-    const double fraction = v - static_cast<double>(whole);
-    return whole + (fraction >= 0.5) - (fraction <= -0.5);
-}
-
-}  // namespace
-
-std::int64_t snappedPosition(double pixels)
-{
-    // The clipper drops non-finite vertices, so NaN never arrives; the guard
-    // keeps the conversion defined all the same.
-    if (!(pixels == pixels)) pixels = positionLimit;
-    return roundedHalfAway(std::clamp(pixels, -positionLimit, positionLimit) * subpixels);
-}
-
 TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
                              std::int32_t width, std::int32_t height, int firstAttribute, int lastAttribute,
                              bool withDepth, bool withOneOverW)

@@ -29,7 +29,20 @@ struct WindowVertex {
 
 // A window position in 1/256 pixel, rounded half away from zero, after
 // clamping to +-2^20 pixels (so that edge products stay far inside 64 bits).
-std::int64_t snappedPosition(double pixels);
+// Inline: every corner of every primitive comes through here.
+inline std::int64_t snappedPosition(double pixels)
+{
+    constexpr double positionLimit = 1 << 20;
+    // The clipper drops non-finite vertices, so NaN never arrives; the guard
+    // keeps the conversion defined all the same.
+    if (!(pixels == pixels)) pixels = positionLimit;
+    // Halves away from zero, as llround: v and its truncation are below 2^29
+    // in magnitude, so v - truncation is exact.
+    const double v = std::clamp(pixels, -positionLimit, positionLimit) * subpixels;
+    const auto whole = static_cast<std::int64_t>(v);
+    const double fraction = v - static_cast<double>(whole);
+    return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
 
 // An attribute's value at pixel centre (i, j): atOrigin + dx * i + dy * j.
 struct Plane {
