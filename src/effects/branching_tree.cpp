@@ -18,6 +18,46 @@ namespace qelo {
 
 namespace {
 
+// What a frame's 3000 branches share: the colour, a function of the time,
+// and their children's turn, spread and sway, functions of the child's
+// index k (at most 21) and the time. Each is worked out once per frame (or
+// once) and kept; trigonometry of the children's large arguments costs a
+// long argument reduction every time. The values are those worked out in
+// place.
+constexpr std::int32_t keptChildren = 64;
+
+struct KeptByIndex {
+    std::array<double, keptChildren> value{};
+    std::array<bool, keptChildren> known{};
+    template <class Compute>
+    double at(std::int32_t k, Compute&& compute)
+    {
+        if (k < 0 || k >= keptChildren) return compute();
+        const auto slot = static_cast<std::size_t>(k);
+        if (!known[slot]) value[slot] = compute(), known[slot] = true;
+        return value[slot];
+    }
+};
+
+std::uint32_t bitsOf(float time)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &time, sizeof bits);
+    return bits;
+}
+
+// Values of one frame's time: forgotten when the time (its bits) changes.
+struct KeptForTime {
+    std::uint32_t timeBits = 0;
+    bool any = false;
+    KeptByIndex byIndex;
+    KeptByIndex& forTime(float time)
+    {
+        if (!any || bitsOf(time) != timeBits) byIndex = {}, timeBits = bitsOf(time), any = true;
+        return byIndex;
+    }
+};
+
 // The whole tree shares one colour cycling with time: red 0.5..1, green up to
 // 0.3 (negative half clamped by GL), blue 0.3..0.8, opaque.
 VertexColour treeColour(float time)
@@ -31,20 +71,36 @@ VertexColour treeColour(float time)
 
 void paintBranch(Mesh& branch, float time)
 {
-    const VertexColour colour = treeColour(time);
+    static std::uint32_t paintedFor = 0;
+    static bool any = false;
+    static VertexColour colour;
+    if (!any || bitsOf(time) != paintedFor) colour = treeColour(time), paintedFor = bitsOf(time), any = true;
     for (MeshVertex& vertex : branch.vertices()) vertex.colour = colour;
 }
 
 // Children of the same k turn alike at every level: the tree is self-similar.
 double childTurn(std::int32_t k)
 {
-    const double index = k;
-    return std::cos(19349.0 * index * index * 323.0) * 4345.0;
+    static KeptByIndex kept;
+    return kept.at(k, [k] {
+        const double index = k;
+        return std::cos(19349.0 * index * index * 323.0) * 4345.0;
+    });
 }
 
 double childSway(std::int32_t k, float time)
 {
-    return 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
+    static KeptForTime kept;
+    return kept.forTime(time).at(k, [k, time] {
+        return 14.0 * std::sin(static_cast<double>(3232 * (k + 1) * (k + 1)) + time);
+    });
+}
+
+// sin((k * k) * 986895.0), the spread's part that depends on k alone.
+double spreadSine(std::int32_t k)
+{
+    static KeptByIndex kept;
+    return kept.at(k, [k] { return std::sin((k * k) * 986895.0); });
 }
 
 }  // namespace
@@ -91,7 +147,7 @@ ChildBranch childBranch(float size, std::int32_t k, std::int32_t n)
     const double index = k;
     ChildBranch child;
     child.foot = static_cast<float>(index / n * size * double{0.9f});
-    child.spread = static_cast<float>(std::sin((k * k) * 986895.0) * 30.0 + 40.0);
+    child.spread = static_cast<float>(spreadSine(k) * 30.0 + 40.0);
     child.size = static_cast<float>(size * 0.5 - index * child.spread * double{0.002f});
     return child;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/software/blend.h"
 #include "render/software/fragment_stage.h"
 #include "render/software/interleaved_fans.h"
 #include "render/software/quad_coverage.h"
@@ -262,7 +263,15 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
 
     const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
     const TextureImage* sampled = bound && bound->complete() ? bound : nullptr;
-    if (blend_ && !depthTest_ && !sampled && constantColour) {
+    // A blend that weighs one colour by 1 and what lies beneath by 0 (alpha 1
+    // under sourceAlpha, oneMinusSourceAlpha: the tree) leaves exactly that
+    // colour (blend.h): drawn as no blend, without the work.
+    bool blend = blend_;
+    if (blend && constantColour && !sampled) {
+        const std::uint32_t alpha = colourByte(window[0].attributes[3]);
+        blend = factorLine(source_).at(alpha) != 255 || factorLine(destination_).at(alpha) != 0;
+    }
+    if (blend && !depthTest_ && !sampled && constantColour) {
         std::uint8_t bytes[4];
         for (int c = 0; c < 4; ++c) bytes[c] = colourByte(window[0].attributes[c]);
         std::uint32_t source;
@@ -273,7 +282,7 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
             resolveBlends();
             deferred_.start(source, source_, destination_);
             lastWasDeferrable_ = true;
-            drawTriangles(window.data(), n, nullptr, true);
+            drawTriangles(window.data(), n, nullptr, true, true);
             return;
         }
         const auto add = [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); };
@@ -293,16 +302,16 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
     }
     resolveBlends();
     lastWasDeferrable_ = false;
-    drawTriangles(window.data(), n, sampled, constantColour);
+    drawTriangles(window.data(), n, sampled, constantColour, blend);
 }
 
 void SoftwareContext::drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled,
-                                    bool constantColour)
+                                    bool constantColour, bool blend)
 {
     FragmentState state;
     state.depthTest = depthTest_;
     depthWritten_ = depthWritten_ || depthTest_;
-    state.blend = blend_;
+    state.blend = blend;
     state.source = source_;
     state.destination = destination_;
     state.texture = sampled;

@@ -119,8 +119,9 @@ private:
     // Draws the triangles held back in collected_, at once when they make a
     // pair of interleaved fans (interleaved_fans.h), else one by one.
     void drawCollected();
-    // Draws the fan of window[0..n) at once.
-    void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour);
+    // Draws the fan of window[0..n) at once, blended or not.
+    void drawTriangles(const WindowVertex* window, std::int32_t n, const TextureImage* sampled, bool constantColour,
+                       bool blend);
     // Says `message` on stderr the first time this context meets it.
     void misuse(const char* message);
 

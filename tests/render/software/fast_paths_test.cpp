@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "render/software/blend.h"
 #include "render/software/software_test_support.h"
 #include "render/software/span_lanes.h"
 
@@ -92,6 +94,25 @@ TEST(SoftwareFastPaths, CountedBlendRunsGiveThePictureOfDrawingOneByOne)
         expectSamePicture(
             [&](SoftwareContext& context, bool reference) { drawLoad(context, reference, pair[0], pair[1]); },
             "counted runs");
+}
+
+// An opaque colour under (sourceAlpha, oneMinusSourceAlpha), or any colour
+// under (one, zero), is drawn without blending: which holds only because
+// such a blend leaves exactly the colour, whatever lies beneath.
+TEST(SoftwareFastPaths, ABlendWeighingTheColourOneAndTheBackgroundNoneLeavesTheColour)
+{
+    const software::FactorLine pairs[2][2] = {
+        {software::factorLine(BlendFactor::sourceAlpha), software::factorLine(BlendFactor::oneMinusSourceAlpha)},
+        {software::factorLine(BlendFactor::one), software::factorLine(BlendFactor::zero)}};
+    for (const auto& pair : pairs)
+        for (int colour = 0; colour < 256; ++colour)
+            for (int beneath = 0; beneath < 256; ++beneath) {
+                const auto c = static_cast<std::uint8_t>(colour), b = static_cast<std::uint8_t>(beneath);
+                const std::uint8_t source[4] = {c, static_cast<std::uint8_t>(255 - c), 0, 255};
+                std::uint8_t pixel[4] = {b, b, static_cast<std::uint8_t>(255 - b), b};
+                software::blendPixel(pixel, source, pair[0], pair[1]);
+                ASSERT_EQ(std::memcmp(pixel, source, 4), 0) << colour << " over " << beneath;
+            }
 }
 
 TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
