@@ -38,15 +38,6 @@ bool finite(const ClipVertex& v)
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
 }
 
-// Code with bit k set when the vertex is outside plane k.
-unsigned outcode(const ClipVertex& v)
-{
-    unsigned code = 0;
-    for (int plane = 0; plane < 7; ++plane)
-        if (planeDistance(v, plane) < 0) code |= 1u << plane;
-    return code;
-}
-
 }  // namespace
 
 std::int32_t clipPolygon(const ClipVertex* in, std::int32_t count, ClippedPolygon& out)
@@ -54,7 +45,7 @@ std::int32_t clipPolygon(const ClipVertex* in, std::int32_t count, ClippedPolygo
     unsigned any = 0, all = ~0u;
     for (std::int32_t i = 0; i < count; ++i) {
         if (!finite(in[i])) return 0;
-        const unsigned code = outcode(in[i]);
+        const unsigned code = outsidePlanes(in[i]);
         any |= code;
         all &= code;
     }

@@ -34,6 +34,18 @@ inline bool insideViewVolume(const ClipVertex& v)
            (v.w + v.y >= 0) & (v.w - v.y >= 0) & (v.w + v.z >= 0) & (v.w - v.z >= 0);
 }
 
+// Bit k set when v is not inside plane k of the view volume (-w <= x, y,
+// z <= w, w >= minimumW), NaN outside every one; no branch. A polygon
+// whose vertices share a bit lies wholly outside that plane: clipPolygon
+// leaves nothing of it.
+inline unsigned outsidePlanes(const ClipVertex& v)
+{
+    return static_cast<unsigned>(!(v.w + v.x >= 0)) | static_cast<unsigned>(!(v.w - v.x >= 0)) << 1 |
+           static_cast<unsigned>(!(v.w + v.y >= 0)) << 2 | static_cast<unsigned>(!(v.w - v.y >= 0)) << 3 |
+           static_cast<unsigned>(!(v.w + v.z >= 0)) << 4 | static_cast<unsigned>(!(v.w - v.z >= 0)) << 5 |
+           static_cast<unsigned>(!(v.w - minimumW >= 0)) << 6;
+}
+
 // Clips `count` vertices (3 or 4) in order; returns the number of vertices
 // of the clipped polygon written to `out` (0 when nothing remains), in the
 // same winding, starting from the first input vertex when it is kept.

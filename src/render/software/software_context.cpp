@@ -242,10 +242,17 @@ void SoftwareContext::drawCollected()
 
 void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count)
 {
-    // Most primitives lie wholly inside: clipPolygon would hand them back unchanged.
+    // Most primitives lie wholly inside: clipPolygon would hand them back
+    // unchanged. Many others lie wholly outside one plane (the ripples beyond
+    // the view): clipPolygon would leave nothing.
     bool inside = true;
-    for (std::int32_t k = 0; k < count; ++k) inside = inside & insideViewVolume(vertices[k]);
+    unsigned outsideAll = ~0u;
+    for (std::int32_t k = 0; k < count; ++k) {
+        inside = inside & insideViewVolume(vertices[k]);
+        outsideAll &= outsidePlanes(vertices[k]);
+    }
     if (inside) return drawClipped(vertices, count);
+    if (outsideAll != 0) return;
     ClippedPolygon clipped;
     const std::int32_t n = clipPolygon(vertices, count, clipped);
     if (n >= 3) drawClipped(clipped.data(), n);
