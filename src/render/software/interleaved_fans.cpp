@@ -31,11 +31,6 @@ std::int64_t cross(Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y)
 
 int signOf(std::int64_t v) { return (v > 0) - (v < 0); }
 
-bool sameColour(const WindowVertex& a, const WindowVertex& b)
-{
-    return std::equal(a.attributes.begin(), a.attributes.begin() + 4, b.attributes.begin());
-}
-
 // The triangle's colour as drawn (one colour over the triangle), or false.
 bool triangleColour(const WindowVertex* corner, std::uint32_t& colour)
 {

@@ -27,6 +27,13 @@ struct WindowVertex {
     std::array<float, attributeCount> attributes{};
 };
 
+// Whether two corners carry the same colour (bit for bit): then the
+// colour is one over the primitive.
+inline bool sameColour(const WindowVertex& a, const WindowVertex& b)
+{
+    return std::equal(a.attributes.begin(), a.attributes.begin() + 4, b.attributes.begin());
+}
+
 // A window position in 1/256 pixel, rounded half away from zero, after
 // clamping to +-2^20 pixels (so that edge products stay far inside 64 bits).
 // Inline: every corner of every primitive comes through here.

@@ -38,11 +38,6 @@ WindowVertex toWindow(const ClipVertex& v, std::int32_t width, std::int32_t heig
     return out;
 }
 
-bool sameColour(const WindowVertex& a, const WindowVertex& b)
-{
-    return std::equal(a.attributes.begin(), a.attributes.begin() + 4, b.attributes.begin());
-}
-
 // Whether the triangle shows more texels than it covers pixels.
 bool minifies(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, const TextureImage& image)
 {
