@@ -55,12 +55,15 @@ void expectSamePicture(Draw draw, const char* what)
 }
 
 // Overlapping triangles and quads, runs of one colour of various lengths;
-// some pixels are covered hundreds of times, some start non-zero.
+// some pixels are covered hundreds of times, some start non-zero, alone or
+// in runs.
 void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, BlendFactor destination)
 {
     pixelProjection(context);
     context.colour(0.9f, 0.2f, 0.5f, 0.7f);
     rectangle(context, 0, 0, side, side / 4.0f);  // a non-zero background at the bottom
+    for (int x = 1; x < side; x += 7)  // and single columns of it above, among clear pixels
+        rectangle(context, static_cast<float>(x), side / 4.0f, x + 1.0f, side / 2.0f);
     if (reference) context.enable(Capability::depthTest);
     context.enable(Capability::blend);
     context.blendFunction(source, destination);
