@@ -172,11 +172,25 @@ void drawDotGrid(DrawingContext& gl, DotGridState& state, float localTime, doubl
         gl.vertex(b.x, b.y);
         gl.vertex(c.x, c.y);
     };
+    // A dot wholly outside the view (a third of the lattice: the rows below
+    // it) would draw nothing: it is not sent, but still takes its shades from
+    // the generator. Its corners lie within outer * dotScale of its centre;
+    // twice that is a safe margin.
+    const float reach = 2.0f * frame.outer * dotScale;
+    bool lastSkipped = false;
+    float lastGrey = 0.0f;
     forEachDot(frame, [&](float x, float y) {
+        lastSkipped = x + reach < 0.0f || x - reach > flatViewWidth || y + reach < 0.0f || y - reach > flatViewHeight;
+        if (lastSkipped) {
+            lastGrey = drawDotShades().grey;
+            return;
+        }
         gl.begin(Primitive::triangles);
         drawDot(x, y, frame.directions, frame.outer, frame.inner, triangle);
         gl.end();
     });
+    // The current colour as the last dot's last wedge leaves it.
+    if (lastSkipped) gl.colour(lastGrey, lastGrey, lastGrey, 1.0f);
 }
 
 void dotGridEffect(float localTime, float /*progress*/, bool /*firstFrame*/, std::int32_t /*mode*/)

@@ -6,11 +6,13 @@
 
 namespace qelo {
 
+constexpr float flatViewWidth = 1.0f, flatViewHeight = 0.75f;
+
 inline void useFlatView(DrawingContext& gl)
 {
     gl.matrixMode(MatrixMode::projection);
     gl.loadIdentity();
-    gl.ortho(0.0, 1.0, 0.75, 0.0, 0.0, 1.0);
+    gl.ortho(0.0, flatViewWidth, flatViewHeight, 0.0, 0.0, 1.0);
     gl.matrixMode(MatrixMode::modelView);
     gl.loadIdentity();
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/generator_steps.h"
 #include "effects/scratch_drawing.h"
+#include "render/software/software_context.h"
 #include "shell/fake_counter.h"
 
 namespace qelo {
@@ -54,6 +56,26 @@ TEST_F(DotGridDrawing, IdleClocksFireOnEveryFrameAfterAPause)
         EXPECT_NEAR(state.jitterClock->lastSample - jitter, 0.1f, 1e-5f) << frame;
         EXPECT_NEAR(state.secondClock->lastSample - second, 0.1f, 1e-5f) << frame;
     }
+}
+
+// Dots wholly outside the view are not drawn, yet each of the 12 x 12 dots
+// on the lattice (offsets -0.05: -0.05 to 1.05 both ways, a third of them
+// below the view) still takes its three draws; the picture shows the dots
+// that reach into it, up to its right and bottom edges.
+TEST_F(DotGridDrawing, EveryDotTakesItsDrawsInViewOrNot)
+{
+    software::SoftwareContext picture(1024, 768);
+    state.scroll = 0.05f;
+    state.jitter = 0.05f;
+    drawDotGrid(picture, state, 0.0f, 0.0);  // the paced tests' first frame
+    EXPECT_EQ(testing::drawsMadeBy([&] { drawDotGrid(picture, state, 0.0f, 0.0); }), 12 * 12 * 3);
+    const auto alphaAt = [&](int column, int row) { return picture.picture()[(row * 1024 + column) * 4 + 3]; };
+    // Dot centres in pixels: (x * 1024, 768 - y * 1024) for x, y = 0.05 + 0.1 k.
+    EXPECT_GT(alphaAt(973, 717), 0);  // centre of the dot at (0.95, 0.05)
+    int rowsDrawn = 0;
+    for (int row = 0; row < 768; ++row) rowsDrawn += alphaAt(51, row) > 0;
+    EXPECT_GT(rowsDrawn, 400);  // the left column's dots, down to the bottom edge
+    EXPECT_GT(alphaAt(51, 2), 0);  // the dot at (0.05, 0.75) reaches into the last rows
 }
 
 }  // namespace
