@@ -79,5 +79,26 @@ TEST(MeshDraw, SendsValidTrianglesInOrderAndLeavesOutThoseNamingMissingVertices)
     expectVertex(drawn[1][2], 10, 10, 0.1f);
 }
 
+// One colour for every vertex is set once, yet over whatever colour was
+// current before the mesh: every vertex arrives with the mesh's.
+TEST(MeshDraw, AColourSharedByEveryVertexStillReplacesTheCurrentOne)
+{
+    Mesh mesh(3, 2);
+    const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
+    for (int k = 0; k < 3; ++k) {
+        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
+        v.position = {corners[k][0], corners[k][1], 0};
+        v.colour.alpha = 0.6f;
+    }
+    mesh.triangles()[0] = {0, 1, 2};
+    mesh.triangles()[1] = {2, 1, 0};
+    showContext();
+    glColor4f(1, 0, 0, 0.9f);
+    const auto drawn = trianglesDrawn(mesh, 0.5f);
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const auto& triangle : drawn)
+        for (const FedBackVertex& v : triangle) EXPECT_NEAR(v.alpha, 0.3f, 1e-3f);
+}
+
 }  // namespace
 }  // namespace qelo::test
