@@ -181,12 +181,9 @@ inline __m128i depthValues(__m128d z)
 enum class Sampling { nearest, bilinear, bilinearOneRow };
 
 // One loop a way of sampling, so that a group does no work of the others'.
-// `opaque`: the texture is (every sample's alpha is 255), and the alpha
-// written is the colour's own in 8 bits, worked out once.
-template <Sampling sampling, bool opaque>
+template <Sampling sampling>
 std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
-    constexpr int channels = opaque ? 3 : 4;
     const TextureImage& image = *span.texture;
     const std::uint8_t* texels = image.rgba.data();
     const __m128i widthMask = _mm_set1_epi32(image.width - 1), heightMask = _mm_set1_epi32(image.height - 1);
@@ -203,9 +200,6 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
         white = white && c01 == 1;
     }
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
-    // 255 modulated and rounded as below, in the alpha byte.
-    const __m128i knownAlpha =
-        _mm_slli_epi32(truncatedInRange(_mm_add_ps(_mm_mul_ps(colour[3], _mm_set1_ps(255)), half)), 24);
     // One row pair for the span: t + 0 * position is t itself, for any t.
     const __m128 vFixed = _mm_sub_ps(wrappedTexels(_mm_set1_ps(span.t + span.tStep * 0.0f), height), half);
     const __m128i jFixed = _mm_sub_epi32(truncatedInRange(_mm_add_ps(vFixed, one)), oneInt);
@@ -236,7 +230,7 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
             const __m128i i = _mm_and_si128(truncatedInRange(wrappedTexels(s, width)), widthMask);
             const __m128i j = _mm_and_si128(truncatedInRange(wrappedTexels(t, height)), heightMask);
             const __m128i found = gather(texels, _mm_add_epi32(rowStart(j), i));
-            for (int c = 0; c < channels; ++c) texel[c] = channel(found, c);
+            for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
         } else {
             const __m128 u = _mm_sub_ps(wrappedTexels(s, width), half);
             const __m128i iFloor = _mm_sub_epi32(truncatedInRange(_mm_add_ps(u, one)), oneInt);
@@ -264,7 +258,7 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
                 t01 = gather(texels, _mm_add_epi32(row1, i0));
                 t11 = gather(texels, _mm_add_epi32(row1, i1));
             }
-            for (int c = 0; c < channels; ++c) {
+            for (int c = 0; c < 4; ++c) {
                 const __m128 v00 = channel(t00, c), v10 = channel(t10, c), v01 = channel(t01, c),
                              v11 = channel(t11, c);
                 const __m128 bottom = _mm_add_ps(v00, _mm_mul_ps(_mm_sub_ps(v10, v00), a));
@@ -273,8 +267,8 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
             }
         }
         // Modulate and round: c01 * texel + 0.5, truncated (0 to 255); 1 * texel is the texel.
-        __m128i result = opaque ? knownAlpha : _mm_setzero_si128();
-        for (int c = 0; c < channels; ++c) {
+        __m128i result = _mm_setzero_si128();
+        for (int c = 0; c < 4; ++c) {
             const __m128 modulated = white ? texel[c] : _mm_mul_ps(colour[c], texel[c]);
             const __m128i byte = truncatedInRange(_mm_add_ps(modulated, half));
             result = _mm_or_si128(result, _mm_slli_epi32(byte, 8 * c));
@@ -292,22 +286,14 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
     return count;
 }
 
-template <bool opaque>
-std::int32_t texturedFoursOf(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
-{
-    if (span.filter == TextureFilter::nearest) return texturedFours<Sampling::nearest, opaque>(span, pixel, count);
-    if (span.tStep == 0 && !span.perspective)
-        return texturedFours<Sampling::bilinearOneRow, opaque>(span, pixel, count);
-    return texturedFours<Sampling::bilinear, opaque>(span, pixel, count);
-}
-
 }  // namespace
 
 std::int32_t drawTexturedFours(const TexturedSpan& given, std::uint8_t* pixel, std::int32_t count)
 {
     const TexturedSpan span = given;  // a copy the pixel stores cannot alias: kept in registers
-    if (span.texture->opaque) return texturedFoursOf<true>(span, pixel, count);
-    return texturedFoursOf<false>(span, pixel, count);
+    if (span.filter == TextureFilter::nearest) return texturedFours<Sampling::nearest>(span, pixel, count);
+    if (span.tStep == 0 && !span.perspective) return texturedFours<Sampling::bilinearOneRow>(span, pixel, count);
+    return texturedFours<Sampling::bilinear>(span, pixel, count);
 }
 
 std::int32_t drawSmoothFours(const SmoothSpan& given, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)

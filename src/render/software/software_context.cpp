@@ -266,12 +266,10 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
     const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
     const TextureImage* sampled = bound && bound->complete() ? bound : nullptr;
     // A blend that weighs one colour by 1 and what lies beneath by 0 (alpha 1
-    // under sourceAlpha, oneMinusSourceAlpha: the tree, the tile wall) leaves
-    // exactly that colour (blend.h): drawn as no blend, without the work. An
-    // opaque texture's samples have alpha 255, so modulated by this colour
-    // their alpha is the colour's own in 8 bits.
+    // under sourceAlpha, oneMinusSourceAlpha: the tree) leaves exactly that
+    // colour (blend.h): drawn as no blend, without the work.
     bool blend = blend_;
-    if (blend && constantColour && (!sampled || sampled->opaque)) {
+    if (blend && constantColour && !sampled) {
         const std::uint32_t alpha = colourByte(window[0].attributes[3]);
         blend = factorLine(source_).at(alpha) != 255 || factorLine(destination_).at(alpha) != 0;
     }
@@ -389,7 +387,6 @@ void SoftwareContext::textureImage(std::int32_t width, std::int32_t height, cons
     image->height = height;
     image->rgba.assign(static_cast<std::size_t>(width) * height * 4, 0);
     if (rgba) std::memcpy(image->rgba.data(), rgba, image->rgba.size());
-    image->opaque = rgba && everyAlphaOpaque(rgba, static_cast<std::size_t>(width) * height);
 }
 
 void SoftwareContext::textureSubImage(std::int32_t width, std::int32_t height, const std::uint8_t* rgba)
@@ -401,8 +398,6 @@ void SoftwareContext::textureSubImage(std::int32_t width, std::int32_t height, c
     for (std::int32_t row = 0; row < height; ++row)
         std::memcpy(image->rgba.data() + static_cast<std::size_t>(row) * image->width * 4,
                     rgba + static_cast<std::size_t>(row) * width * 4, static_cast<std::size_t>(width) * 4);
-    // Opaque texels written over an opaque image keep it so.
-    image->opaque = image->opaque && everyAlphaOpaque(rgba, static_cast<std::size_t>(width) * height);
 }
 
 void SoftwareContext::readTextureImage(std::uint8_t* rgba)

@@ -2,13 +2,6 @@
 
 namespace qelo::software {
 
-bool everyAlphaOpaque(const std::uint8_t* rgba, std::size_t count)
-{
-    std::uint8_t all = 255;
-    for (std::size_t k = 0; k < count; ++k) all &= rgba[4 * k + 3];
-    return all == 255;
-}
-
 TextureId TextureStore::create()
 {
     while (textures_.count(next_) != 0) ++next_;

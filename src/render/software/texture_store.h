@@ -4,7 +4,6 @@
 // Names count from 1; create() never hands out a name it gave before or
 // one in use; 0 is none. bind() of a name the store does not hold makes an
 // empty texture of that name, as binding an unused GL name does.
-#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -18,15 +17,8 @@ struct TextureImage {
     std::vector<std::uint8_t> rgba;
     TextureFilter minifying = TextureFilter::linear;
     TextureFilter magnifying = TextureFilter::linear;
-    // Set only when every texel's alpha is 255 (a photograph): then a
-    // sample's alpha is 255 whatever the filter and coordinates. False is
-    // always safe.
-    bool opaque = false;
     bool complete() const { return width > 0 && height > 0; }
 };
-
-// Whether every alpha of `count` RGBA texels is 255.
-bool everyAlphaOpaque(const std::uint8_t* rgba, std::size_t count);
 
 class TextureStore {
 public:

@@ -136,41 +136,11 @@ TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
     EXPECT_EQ(pixelAt(context, 3, 1), (Pixel{6, 0, 0, 0}));
 }
 
-// A texture made opaque and then given transparent texels blends as the
-// transparent texture it now is: nothing of it shows over a red background.
-TEST(SoftwareFastPaths, ATextureGivenTransparentTexelsIsNoLongerTakenForOpaque)
-{
-    SoftwareContext context(8, 8);
-    pixelProjection(context);
-    context.colour(1, 0, 0, 1);
-    rectangle(context, 0, 0, 8, 8);
-    const std::vector<std::uint8_t> opaque(4 * 4 * 4, 255), transparent(4 * 4 * 4, 0);
-    context.createTexture();
-    context.textureImage(4, 4, opaque.data());
-    context.textureSubImage(4, 4, transparent.data());
-    context.enable(Capability::texture2D);
-    context.enable(Capability::blend);
-    context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
-    context.colour(1, 1, 1, 1);
-    context.begin(Primitive::quads);
-    context.texCoord(0, 0);
-    context.vertex(0, 0);
-    context.texCoord(1, 0);
-    context.vertex(8, 0);
-    context.texCoord(1, 1);
-    context.vertex(8, 8);
-    context.texCoord(0, 1);
-    context.vertex(0, 8);
-    context.end();
-    EXPECT_EQ(pixelAt(context, 3, 3), (Pixel{255, 0, 0, 255}));
-}
-
 // Textured quads, blended or not, both filters, magnified and minified,
 // coordinates repeating, negative and beyond 2^23 (read as 0); some upright
 // with t constant along their rows (as the tile wall's); in perspective
-// (corners at different depths) or not; the texels with alpha, or opaque
-// (as a photograph's), whose samples' alpha is known.
-void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspective, bool opaque)
+// (corners at different depths) or not.
+void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspective)
 {
     pixelProjection(context);
     if (perspective) {  // the picture's pixels at depth 1 (tan 30 = 0.577), corners nearer and farther
@@ -185,10 +155,6 @@ void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspecti
     std::mt19937 random(8);
     std::vector<std::uint8_t> texels(32 * 16 * 4);
     for (auto& texel : texels) texel = static_cast<std::uint8_t>(random());
-    if (opaque)
-        for (std::size_t k = 3; k < texels.size(); k += 4) texels[k] = 255;
-    context.colour(0.3f, 0.9f, 0.1f, 0.8f);
-    rectangle(context, 0, 0, side, side / 3.0f);  // something to blend over
     context.createTexture();
     context.textureImage(32, 16, texels.data());
     context.textureFilter(filter, filter);
@@ -251,11 +217,8 @@ TEST(SoftwareFastPaths, SpansEightOrFourPixelsAtATimeGiveThePixelByPixelPicture)
 {
     for (TextureFilter filter : {TextureFilter::nearest, TextureFilter::linear})
         for (bool perspective : {false, true})
-            for (bool opaque : {false, true})
-                expectSamePicture(
-                    [&](SoftwareContext& context, bool) { drawTextured(context, filter, perspective, opaque); },
-                    perspective ? (opaque ? "opaque texture in perspective" : "textured in perspective")
-                                : (opaque ? "opaque texture" : "textured"));
+            expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter, perspective); },
+                              perspective ? "textured in perspective" : "textured");
     for (bool flat : {false, true}) {
         SCOPED_TRACE(flat ? "one colour a triangle" : "a colour a corner");
         for (bool depthTest : {false, true})
