@@ -1,5 +1,6 @@
 #include "effects/square_swarm.h"
 
+#include <array>
 #include <cmath>
 
 #include "effects/pacing.h"
@@ -32,11 +33,23 @@ void jitterTilt(std::optional<Clock>& tiltClock, float& tilt)
     if (rand() % 100 > 50) tilt = randomFraction();
 }
 
+// cos(32 i) of each square, worked out once: otherwise 5000 reductions of
+// large arguments a frame.
+double scatter(std::int32_t i)
+{
+    static const std::array<double, squareCount> table = [] {
+        std::array<double, squareCount> values{};
+        for (std::int32_t j = 0; j < squareCount; ++j) values[static_cast<std::size_t>(j)] = std::cos(32.0 * j);
+        return values;
+    }();
+    return i >= 0 && i < squareCount ? table[static_cast<std::size_t>(i)] : std::cos(32.0 * i);
+}
+
 // Square i's parameter on the curve: scattered by cos(32 i) around the band
 // that k slides along it.
 float squareParameter(std::int32_t i, double k)
 {
-    return static_cast<float>(std::fabs(std::sin(double{0.1f} * std::cos(32.0 * i) + k)));
+    return static_cast<float>(std::fabs(std::sin(double{0.1f} * scatter(i) + k)));
 }
 
 // Square i sits on the copy of the curve turned by 30 i degrees about z (one
