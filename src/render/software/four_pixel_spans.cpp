@@ -30,6 +30,9 @@ inline __m128i truncatedInRange(__m128 x)
 #endif
 }
 
+// A colour channel clamped to [0, 1], NaN to 0.
+inline float clampedColour(float c) { return c > 0 ? (c < 1 ? c : 1) : 0; }
+
 // Texel row j's first index, j * width, for a power-of-two width: a shift
 // natively; a multiplication in WebAssembly, where emscripten's SSE2 shift
 // by a count known only at run time becomes four scalar shifts.
@@ -181,7 +184,10 @@ inline __m128i depthValues(__m128d z)
 enum class Sampling { nearest, bilinear, bilinearOneRow };
 
 // One loop a way of sampling, so that a group does no work of the others'.
-template <Sampling sampling>
+// `white`: the colour is (1, 1, 1, 1), which modulates nothing. `unwrapped`:
+// s lies in [0, 1) at every lane the loop computes, where wrapping it
+// leaves s * width (a tile's texture across it once).
+template <Sampling sampling, bool white, bool unwrapped>
 std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
 {
     const TextureImage& image = *span.texture;
@@ -192,13 +198,8 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
     const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
     const __m128 half = _mm_set1_ps(0.5f), one = _mm_set1_ps(1);
     const __m128i oneInt = _mm_set1_epi32(1);
-    bool white = true;  // every channel of the colour 1
     __m128 colour[4];
-    for (int c = 0; c < 4; ++c) {
-        const float c01 = span.colour[c] > 0 ? (span.colour[c] < 1 ? span.colour[c] : 1) : 0;
-        colour[c] = _mm_set1_ps(c01);
-        white = white && c01 == 1;
-    }
+    for (int c = 0; c < 4; ++c) colour[c] = _mm_set1_ps(clampedColour(span.colour[c]));
     const FactorLine sourceLine = factorLine(span.source), destinationLine = factorLine(span.destination);
     // One row pair for the span: t + 0 * position is t itself, for any t.
     const __m128 vFixed = _mm_sub_ps(wrappedTexels(_mm_set1_ps(span.t + span.tStep * 0.0f), height), half);
@@ -232,7 +233,7 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
             const __m128i found = gather(texels, _mm_add_epi32(rowStart(j), i));
             for (int c = 0; c < 4; ++c) texel[c] = channel(found, c);
         } else {
-            const __m128 u = _mm_sub_ps(wrappedTexels(s, width), half);
+            const __m128 u = _mm_sub_ps(unwrapped ? _mm_mul_ps(s, _mm_set1_ps(width)) : wrappedTexels(s, width), half);
             const __m128i iFloor = _mm_sub_epi32(truncatedInRange(_mm_add_ps(u, one)), oneInt);
             const __m128 a = _mm_sub_ps(u, _mm_cvtepi32_ps(iFloor));
             const __m128i i0 = _mm_and_si128(iFloor, widthMask);
@@ -269,7 +270,7 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
         // Modulate and round: c01 * texel + 0.5, truncated (0 to 255); 1 * texel is the texel.
         __m128i result = _mm_setzero_si128();
         for (int c = 0; c < 4; ++c) {
-            const __m128 modulated = white ? texel[c] : _mm_mul_ps(colour[c], texel[c]);
+            const __m128 modulated = white ? texel[c] : _mm_mul_ps(colour[c], texel[c]);  // chosen when compiled
             const __m128i byte = truncatedInRange(_mm_add_ps(modulated, half));
             result = _mm_or_si128(result, _mm_slli_epi32(byte, 8 * c));
         }
@@ -286,14 +287,33 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
     return count;
 }
 
+// Whether s, as the loop computes it (s + sStep * n in floats), lies in
+// [0, 1) at every lane of the groups covering `count` pixels. The computed s
+// is monotone in n, so its ends decide.
+bool sWithinOneTurn(const TexturedSpan& span, std::int32_t count)
+{
+    const float last = static_cast<float>((count + 3) / 4 * 4 - 1);
+    const float first = span.s + span.sStep * 0.0f, end = span.s + span.sStep * last;
+    return first >= 0 && first < 1 && end >= 0 && end < 1;  // false for NaN
+}
+
+template <bool white>
+std::int32_t texturedFoursOf(const TexturedSpan& span, std::uint8_t* pixel, std::int32_t count)
+{
+    if (span.filter == TextureFilter::nearest) return texturedFours<Sampling::nearest, white, false>(span, pixel, count);
+    if (span.perspective || span.tStep != 0) return texturedFours<Sampling::bilinear, white, false>(span, pixel, count);
+    if (sWithinOneTurn(span, count)) return texturedFours<Sampling::bilinearOneRow, white, true>(span, pixel, count);
+    return texturedFours<Sampling::bilinearOneRow, white, false>(span, pixel, count);
+}
+
 }  // namespace
 
 std::int32_t drawTexturedFours(const TexturedSpan& given, std::uint8_t* pixel, std::int32_t count)
 {
     const TexturedSpan span = given;  // a copy the pixel stores cannot alias: kept in registers
-    if (span.filter == TextureFilter::nearest) return texturedFours<Sampling::nearest>(span, pixel, count);
-    if (span.tStep == 0 && !span.perspective) return texturedFours<Sampling::bilinearOneRow>(span, pixel, count);
-    return texturedFours<Sampling::bilinear>(span, pixel, count);
+    bool white = true;
+    for (float c : span.colour) white = white && clampedColour(c) == 1;
+    return white ? texturedFoursOf<true>(span, pixel, count) : texturedFoursOf<false>(span, pixel, count);
 }
 
 std::int32_t drawSmoothFours(const SmoothSpan& given, std::uint8_t* pixel, std::uint32_t* depth, std::int32_t count)

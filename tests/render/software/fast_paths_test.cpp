@@ -168,9 +168,16 @@ void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspecti
         context.colour(unit(random), unit(random), 1, unit(random));
         if (k % 5 == 2) context.colour(1, 1, 1, 1);  // the texels as they are (the tile wall's)
         const float x = unit(random) * 40 - 8, y = unit(random) * 40 - 8, size = 5 + unit(random) * 40;
-        const float s = unit(random) * 8 - 4, t = k == 7 ? 1e8f : unit(random) * 8 - 4;
-        const float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
-        const bool upright = k % 4 == 1;
+        float s = unit(random) * 8 - 4;
+        const float t = k == 7 ? 1e8f : unit(random) * 8 - 4;
+        float reach = k % 3 == 0 ? 0.3f : 1 + unit(random) * 6;  // magnified or minified
+        bool upright = k % 4 == 1;
+        if (k % 8 == 5) {  // as a tile: s within [0, 1) across, or up to 1
+            if (k % 16 == 5) context.colour(1, 1, 1, 1);
+            s = unit(random) * 0.3f;
+            reach = k == 29 ? 1 - s : 0.6f;
+            upright = true;
+        }
         // Depths of the corners, in front of and behind the picture's plane.
         const float z0 = perspective ? unit(random) - 0.5f : 0, z1 = perspective ? unit(random) - 0.5f : 0;
         context.begin(Primitive::quads);
@@ -182,6 +189,39 @@ void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspecti
         context.vertex(x + size, y + size * 0.7f, z1);
         context.texCoord(upright ? s : s - 0.1f, t + reach);
         context.vertex(upright ? x : x + 3, y + size * 0.7f, z0);
+        context.end();
+    }
+}
+
+// Upright tiles 58 pixels wide whose s at the first pixel's centre lies in
+// [0, 1) and runs to 0.7, to exactly 1 at the right edge, or on beyond 2^23
+// (where s reads as 0; its left edge is far below 0 for the first centre to
+// be 0.5): where s stays below 1 the texture is not wrapped, elsewhere it
+// must be.
+void drawTiles(SoftwareContext& context)
+{
+    pixelProjection(context);
+    std::mt19937 random(9);
+    std::vector<std::uint8_t> texels(32 * 16 * 4);
+    for (auto& texel : texels) texel = static_cast<std::uint8_t>(random());
+    context.createTexture();
+    context.textureImage(32, 16, texels.data());
+    context.enable(Capability::texture2D);
+    context.enable(Capability::blend);
+    context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+    const float ends[3] = {0.7f, 1.0f, 3e8f};
+    for (int k = 0; k < 3; ++k) {
+        const float bottom = 2 + 20 * k;
+        const float s = k < 2 ? 0.1f : static_cast<float>((0.5 - 3e8 / 116) * 116 / 115);
+        context.begin(Primitive::quads);
+        context.texCoord(s, 0.2f);
+        context.vertex(3, bottom);
+        context.texCoord(ends[k], 0.2f);
+        context.vertex(61, bottom);
+        context.texCoord(ends[k], 0.9f);
+        context.vertex(61, bottom + 18);
+        context.texCoord(s, 0.9f);
+        context.vertex(3, bottom + 18);
         context.end();
     }
 }
@@ -219,6 +259,7 @@ TEST(SoftwareFastPaths, SpansEightOrFourPixelsAtATimeGiveThePixelByPixelPicture)
         for (bool perspective : {false, true})
             expectSamePicture([&](SoftwareContext& context, bool) { drawTextured(context, filter, perspective); },
                               perspective ? "textured in perspective" : "textured");
+    expectSamePicture([](SoftwareContext& context, bool) { drawTiles(context); }, "tiles");
     for (bool flat : {false, true}) {
         SCOPED_TRACE(flat ? "one colour a triangle" : "a colour a corner");
         for (bool depthTest : {false, true})
