@@ -16,7 +16,7 @@ namespace qelo::test {
 namespace {
 
 struct FedBackVertex {
-    float x, y, alpha;
+    float x, y, alpha, s;
 };
 
 // The triangles `mesh` draws at the origin, unturned, as GL receives them,
@@ -27,12 +27,13 @@ std::vector<std::array<FedBackVertex, 3>> trianglesDrawn(const Mesh& mesh, float
     orthoPixels();
     glDisable(GL_CULL_FACE);
     std::vector<GLfloat> buffer(4096);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
     mesh.draw(windowDrawing(), Vec3(0, 0, 0), Vec3(0, 0, 0), alphaScale);
     const GLint used = glRenderMode(GL_RENDER);
 
-    // Per polygon: the token, the vertex count, then x, y, z, r, g, b, a a vertex.
+    // Per polygon: the token, the vertex count, then x, y, z, r, g, b, a, s, t,
+    // r, q a vertex.
     std::vector<std::array<FedBackVertex, 3>> triangles;
     for (GLint i = 0; i < used;) {
         EXPECT_EQ(buffer[i], static_cast<GLfloat>(GL_POLYGON_TOKEN));
@@ -40,11 +41,11 @@ std::vector<std::array<FedBackVertex, 3>> trianglesDrawn(const Mesh& mesh, float
         if (buffer[i] != static_cast<GLfloat>(GL_POLYGON_TOKEN) || buffer[i + 1] != 3.0f) break;
         std::array<FedBackVertex, 3> triangle{};
         for (int k = 0; k < 3; ++k) {
-            const GLfloat* v = &buffer[i + 2 + 7 * k];
-            triangle[k] = {v[0], v[1], v[6]};
+            const GLfloat* v = &buffer[i + 2 + 11 * k];
+            triangle[k] = {v[0], v[1], v[6], v[7]};
         }
         triangles.push_back(triangle);
-        i += 2 + 3 * 7;
+        i += 2 + 3 * 11;
     }
     return triangles;
 }
@@ -79,9 +80,11 @@ TEST(MeshDraw, SendsValidTrianglesInOrderAndLeavesOutThoseNamingMissingVertices)
     expectVertex(drawn[1][2], 10, 10, 0.1f);
 }
 
-// One colour for every vertex is set once, yet over whatever colour was
-// current before the mesh: every vertex arrives with the mesh's.
-TEST(MeshDraw, AColourSharedByEveryVertexStillReplacesTheCurrentOne)
+// An attribute every vertex shares is set once, yet over whatever was
+// current before the mesh: every vertex arrives with the mesh's colour and
+// its own texture coordinate (one vertex's differs), and GL is left with the
+// mesh's normal (all zeros, as a mesh's start).
+TEST(MeshDraw, AnAttributeSharedByEveryVertexStillReplacesTheCurrentOne)
 {
     Mesh mesh(3, 2);
     const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
@@ -89,15 +92,27 @@ TEST(MeshDraw, AColourSharedByEveryVertexStillReplacesTheCurrentOne)
         MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
         v.position = {corners[k][0], corners[k][1], 0};
         v.colour.alpha = 0.6f;
+        v.texCoord = {k == 2 ? 0.75f : 0.25f, 0.5f};
     }
     mesh.triangles()[0] = {0, 1, 2};
-    mesh.triangles()[1] = {2, 1, 0};
+    mesh.triangles()[1] = {1, 0, 2};
     showContext();
     glColor4f(1, 0, 0, 0.9f);
+    glNormal3f(0, 0, 1);
+    glTexCoord2f(0, 0);
     const auto drawn = trianglesDrawn(mesh, 0.5f);
     ASSERT_EQ(drawn.size(), 2u);
-    for (const auto& triangle : drawn)
-        for (const FedBackVertex& v : triangle) EXPECT_NEAR(v.alpha, 0.3f, 1e-3f);
+    const float s[2][3] = {{0.25f, 0.25f, 0.75f}, {0.25f, 0.25f, 0.75f}};
+    for (int t = 0; t < 2; ++t)
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(drawn[t][k].alpha, 0.3f, 1e-3f);
+            EXPECT_EQ(drawn[t][k].s, s[t][k]);
+        }
+    GLfloat normal[3] = {};
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    EXPECT_EQ(normal[0], 0.0f);
+    EXPECT_EQ(normal[1], 0.0f);
+    EXPECT_EQ(normal[2], 0.0f);
 }
 
 }  // namespace
