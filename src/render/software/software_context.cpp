@@ -131,7 +131,7 @@ void SoftwareContext::lookAt(double eyeX, double eyeY, double eyeZ, double centr
 void SoftwareContext::rotate(float degrees, float x, float y, float z)
 {
     if (degrees == 0 && std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) return;
-    currentStack().multiplyTop(rotationMatrix(degrees, x, y, z));
+    currentStack().multiplyTop(rotations_.matrix(degrees, x, y, z));
 }
 
 void SoftwareContext::scale(float x, float y, float z)

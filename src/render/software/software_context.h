@@ -43,6 +43,7 @@
 #include "render/software/clipper.h"
 #include "render/software/deferred_blend.h"
 #include "render/software/matrix_stack.h"
+#include "render/software/rotation_memo.h"
 #include "render/software/rasteriser.h"
 #include "render/software/texture_store.h"
 
@@ -143,6 +144,7 @@ private:
     bool depthWritten_ = false;
 
     MatrixStack projection_{stackDepth}, modelView_{stackDepth};
+    RotationMemo rotations_;
     MatrixMode mode_ = MatrixMode::modelView;
     bool depthTest_ = false, blend_ = false, texture2D_ = false, cullFace_ = false;
     BlendFactor source_ = BlendFactor::one, destination_ = BlendFactor::zero;
