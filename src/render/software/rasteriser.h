@@ -52,17 +52,21 @@ inline std::int64_t snappedPosition(double pixels)
 }
 
 // An attribute's value at pixel centre (i, j): atOrigin + dx * i + dy * j.
+// Uninitialised unless given: a triangle's planes are set up only for the
+// attributes it interpolates, without clearing the others first.
 struct Plane {
-    double atOrigin = 0, dx = 0, dy = 0;
+    double atOrigin, dx, dy;
     double at(double i, double j) const { return atOrigin + dx * i + dy * j; }
 };
 
 class TriangleSetup {
 public:
     // Sets up the triangle for a width x height picture; empty() when it has
-    // no area after snapping or lies outside the picture. Only attributes
-    // firstAttribute to lastAttribute - 1 get their planes, depth only
-    // `withDepth` and 1 / w only `withOneOverW`.
+    // no area after snapping, lies outside the picture or, within a box of a
+    // few pixels, covers none of their centres. Only attributes
+    // firstAttribute to lastAttribute - 1 get their planes (attribute(k) of
+    // another is not to be read), depth only `withDepth` and 1 / w only
+    // `withOneOverW` (else all zero).
     TriangleSetup(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c, std::int32_t width,
                   std::int32_t height, int firstAttribute = 0, int lastAttribute = attributeCount,
                   bool withDepth = true, bool withOneOverW = true);
@@ -89,6 +93,13 @@ public:
     const Plane& attribute(int k) const { return attributes_[k]; }
 
 private:
+    // Whether the pixel box is small enough to test each centre.
+    bool fewCentres() const
+    {
+        const std::int32_t columns = lastColumn_ - firstColumn_ + 1, rows = lastRow_ - firstRow_ + 1;
+        return columns <= 8 && columns * rows <= 32;
+    }
+    bool coversAnyCentre() const;
     template <class SpanFunction>
     void testEachCentre(SpanFunction& span) const;
     // Rows from..to bounded by one walk from the left and one from the right.
@@ -102,7 +113,7 @@ private:
     std::int64_t middleY_ = 0;
     std::int32_t firstColumn_ = 0, lastColumn_ = -1, firstRow_ = 0, lastRow_ = -1;
     bool empty_ = true, frontFacing_ = false, perspective_ = false;
-    Plane depth_, oneOverW_;
+    Plane depth_{}, oneOverW_{};
     std::array<Plane, attributeCount> attributes_;
 };
 
@@ -156,8 +167,7 @@ template <class SpanFunction>
 void TriangleSetup::forEachSpan(SpanFunction&& span) const
 {
     if (empty_) return;
-    const std::int32_t columns = lastColumn_ - firstColumn_ + 1, rows = lastRow_ - firstRow_ + 1;
-    if (columns <= 8 && columns * rows <= 32) return testEachCentre(span);
+    if (fewCentres()) return testEachCentre(span);
     const auto walkAt = [this](int edge, std::int32_t row) {
         Edge e = edges_[edge];
         e.atFirst += (row - firstRow_) * e.stepY;

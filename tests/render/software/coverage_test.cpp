@@ -212,19 +212,25 @@ struct Reference {
     }
 };
 
+// Large triangles partly outside, then tiny ones of at most 2.5 pixels a side
+// (mostly slivers between centres, tested centre by centre), their corners
+// on the 1/256-pixel grid so that snapping leaves them where they are.
 TEST(SoftwareCoverage, RandomTrianglesCoverTheirCentresAndStayInThePicture)
 {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> place(-40, 80);  // partly outside a 40 x 30 picture
-    for (int round = 0; round < 200; ++round) {
+    std::uniform_int_distribution<int> tinyPlace(0, 40 * 256), tinyStep(0, 640);
+    for (int round = 0; round < 1200; ++round) {
         SoftwareContext context(40, 30);
         pixelProjection(context);
         countDraws(context);
         Reference reference;
         float v[3][2];
+        const int baseX = tinyPlace(random), baseY = tinyPlace(random) * 3 / 4;
         for (int k = 0; k < 3; ++k) {
-            v[k][0] = place(random);
-            v[k][1] = place(random);
+            const bool tiny = round >= 200;
+            v[k][0] = tiny ? static_cast<float>(baseX + tinyStep(random)) / 256 : place(random);
+            v[k][1] = tiny ? static_cast<float>(baseY + tinyStep(random)) / 256 : place(random);
             reference.x[k] = v[k][0];
             reference.y[k] = v[k][1];
         }
