@@ -67,6 +67,79 @@ __m128i blendAlphas(__m128i layer, __m128 opacity)
 #endif
 }
 
+#ifdef __wasm_simd128__
+
+// WebAssembly multiplies bytes straight into 16-bit lanes and moves a
+// pixel's alpha into its four channels with one byte shuffle: fewer steps
+// than unpacking to 16 bits first, which is what x86 needs. Same products.
+
+// (t + (t >> 8) + 128) >> 8 in 16-bit lanes: every intermediate fits
+// (t <= 255 * 255, so the sum is at most 65407).
+v128_t scaledLanes(v128_t t)
+{
+    return wasm_u16x8_shr(wasm_i16x8_add(wasm_i16x8_add(t, wasm_u16x8_shr(t, 8)), wasm_i16x8_splat(128)), 8);
+}
+
+// Four pixels' blend alphas (32-bit lanes, 0 to 255) in every byte of their pixel.
+v128_t alphaInEveryByte(v128_t blendA)
+{
+    return wasm_i8x16_shuffle(blendA, blendA, 0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+}
+
+// The layer's texels with their alpha bytes replaced by the blend alphas.
+v128_t sourceOf(v128_t layer, v128_t blendA)
+{
+    return wasm_v128_or(wasm_v128_and(layer, wasm_i32x4_splat(0x00FFFFFF)), wasm_i32x4_shl(blendA, 24));
+}
+
+// Four pixels of `source` (alpha bytes already the blend alphas) over four
+// of the frame at `alpha` (each pixel's in its four bytes); the sums
+// saturate at 255.
+v128_t blendBytes(v128_t frame, v128_t source, v128_t alpha)
+{
+    const v128_t inverse = wasm_v128_not(alpha);  // 255 - alpha
+    const v128_t low = wasm_i16x8_add(scaledLanes(wasm_u16x8_extmul_low_u8x16(source, alpha)),
+                                      scaledLanes(wasm_u16x8_extmul_low_u8x16(frame, inverse)));
+    const v128_t high = wasm_i16x8_add(scaledLanes(wasm_u16x8_extmul_high_u8x16(source, alpha)),
+                                       scaledLanes(wasm_u16x8_extmul_high_u8x16(frame, inverse)));
+    return wasm_u8x16_narrow_i16x8(low, high);
+}
+
+// blendBytes over transparent black: the frame's products are 0.
+v128_t blendBytesOverNothing(v128_t source, v128_t alpha)
+{
+    return wasm_u8x16_narrow_i16x8(scaledLanes(wasm_u16x8_extmul_low_u8x16(source, alpha)),
+                                   scaledLanes(wasm_u16x8_extmul_high_u8x16(source, alpha)));
+}
+
+// Four pixels of a layer over four of the frame at blend alphas blendA
+// (32-bit lanes).
+__m128i blendFour(__m128i frame, __m128i layer, __m128i blendA)
+{
+    const v128_t a = static_cast<v128_t>(blendA);
+    return static_cast<__m128i>(
+        blendBytes(static_cast<v128_t>(frame), sourceOf(static_cast<v128_t>(layer), a), alphaInEveryByte(a)));
+}
+
+// blendFour over transparent black.
+__m128i blendFourOverNothing(__m128i layer, __m128i blendA)
+{
+    const v128_t a = static_cast<v128_t>(blendA);
+    return static_cast<__m128i>(blendBytesOverNothing(sourceOf(static_cast<v128_t>(layer), a), alphaInEveryByte(a)));
+}
+
+// blendFour or blendFourOverNothing of texels at their own alphas: they are
+// the source as they are, their alpha bytes shuffled into place.
+__m128i blendFourAtOwnAlpha(__m128i frame, __m128i texels, bool overNothing)
+{
+    const v128_t source = static_cast<v128_t>(texels);
+    const v128_t alpha = wasm_i8x16_shuffle(source, source, 3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
+    return static_cast<__m128i>(overNothing ? blendBytesOverNothing(source, alpha)
+                                            : blendBytes(static_cast<v128_t>(frame), source, alpha));
+}
+
+#else
+
 // Four pixels of a layer over four of the frame at blend alphas blendA
 // (32-bit lanes), in 16-bit lanes: every intermediate fits
 // (t + (t >> 8) + 128 <= 65407).
@@ -106,6 +179,14 @@ __m128i blendFourOverNothing(__m128i layer, __m128i blendA)
                             scale(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi32(pairs, pairs)));
 }
 
+__m128i blendFourAtOwnAlpha(__m128i frame, __m128i texels, bool overNothing)
+{
+    const __m128i blendA = _mm_srli_epi32(texels, 24);
+    return overNothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
+}
+
+#endif
+
 // Whether any of four texels is not wholly transparent. WebAssembly has a
 // test of a whole vector; the compare-and-mask form costs it several steps.
 bool anyAlpha(__m128i texels)
@@ -139,24 +220,26 @@ struct LayerPass {
     bool asIs;  // alphaAsIs(opacity)
 };
 
-// The blend alphas of four texels known not to be transparent.
-__m128i blendAlphasOf(__m128i texels, const LayerPass& layer)
+// Four texels known not to be transparent over four frame pixels (over
+// transparent black when `overNothing`), at the layer's blend alphas.
+__m128i blendTexels(__m128i frame, __m128i texels, const LayerPass& layer, bool overNothing)
 {
-    return layer.asIs ? _mm_srli_epi32(texels, 24) : blendAlphas(texels, layer.opacity);
+    if (layer.asIs) return blendFourAtOwnAlpha(frame, texels, overNothing);
+    const __m128i blendA = blendAlphas(texels, layer.opacity);
+    return overNothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
 }
 
 // Four texels over the four pixels of the frame at `at`. Texels of alpha 0
 // leave the frame as it is; opaque texels at their own alpha replace it
 // (x * 255 / 255 and x * 0 / 255 round exactly); over transparent black
-// the frame's products are 0, which blendFourOverNothing leaves out.
+// the frame's products are 0, which the blend over nothing leaves out.
 void blendBlock(std::uint8_t* at, __m128i texels, const LayerPass& layer)
 {
     if (!anyAlpha(texels)) return;
     __m128i* pixel = reinterpret_cast<__m128i*>(at);
     if (layer.asIs && allOpaque(texels)) return _mm_storeu_si128(pixel, texels);
     const __m128i frame = _mm_loadu_si128(pixel);
-    const __m128i blendA = blendAlphasOf(texels, layer);
-    _mm_storeu_si128(pixel, anyByte(frame) ? blendFour(frame, texels, blendA) : blendFourOverNothing(texels, blendA));
+    _mm_storeu_si128(pixel, blendTexels(frame, texels, layer, !anyByte(frame)));
 }
 
 // Pixels a chunk: the layers are blended one after another over a chunk of
@@ -186,8 +269,7 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
             const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + i * 4));
             __m128i frame = _mm_setzero_si128();
             if (anyAlpha(texels))
-                frame = first.asIs && allOpaque(texels) ? texels
-                                                         : blendFourOverNothing(texels, blendAlphasOf(texels, first));
+                frame = first.asIs && allOpaque(texels) ? texels : blendTexels(frame, texels, first, true);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), frame);
         }
         for (std::size_t k = 1; k < passes.size(); ++k) {
