@@ -185,23 +185,20 @@ void SoftwareContext::vertex(float x, float y, float z)
 {
     if (!inside_) return misuse("vertex outside begin/end");
     const Matrix4& m = clipFromObject_;
-    ClipVertex& v = pending_[pendingCount_++];
+    // Held back triangles' vertices go straight where they are kept.
+    ClipVertex& v = collecting_ ? collected_.emplace_back() : pending_[pendingCount_];
+    ++pendingCount_;
     v.x = m[0] * x + m[4] * y + m[8] * z + m[12];
     v.y = m[1] * x + m[5] * y + m[9] * z + m[13];
     v.z = m[2] * x + m[6] * y + m[10] * z + m[14];
     v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
     v.attributes = {colour_[0], colour_[1], colour_[2], colour_[3], texCoord_[0], texCoord_[1]};
-    if (pendingCount_ == verticesPerPrimitive_) {
-        pendingCount_ = 0;
-        if (collecting_) {
-            if (collected_.size() + 3 <= maxCollected) {
-                collected_.insert(collected_.end(), pending_.begin(), pending_.begin() + 3);
-                return;
-            }
-            drawCollected();  // too many to hold: these, then the rest one by one
-            collecting_ = false;
-        }
-        drawPolygon(pending_.data(), verticesPerPrimitive_);
+    if (pendingCount_ < verticesPerPrimitive_) return;
+    pendingCount_ = 0;
+    if (!collecting_) return drawPolygon(pending_.data(), verticesPerPrimitive_);
+    if (collected_.size() >= maxCollected) {
+        drawCollected();  // as many as are held: these, then the rest one by one
+        collecting_ = false;
     }
 }
 
@@ -209,7 +206,9 @@ void SoftwareContext::end()
 {
     if (!inside_) return misuse("end without begin");
     inside_ = false;
-    pendingCount_ = 0;  // an unfinished primitive draws nothing
+    // An unfinished primitive draws nothing.
+    if (collecting_) collected_.resize(collected_.size() - static_cast<std::size_t>(pendingCount_));
+    pendingCount_ = 0;
     if (collecting_) drawCollected();
     collecting_ = false;
 }

@@ -165,30 +165,41 @@ TEST(SoftwareInterleavedFans, WhatIsNotAPairOfFansIsDeclinedUndrawn)
 }
 
 // Through the drawing interface: one begin/end of a dot, drawn at once,
-// and the same triangles each in its own begin/end, drawn one by one.
+// and the same triangles each in its own begin/end, drawn one by one. Then
+// six dots in one begin/end, more triangles than are held back at once,
+// ending in an unfinished triangle, which draws nothing.
 TEST(SoftwareInterleavedFans, TheRendererDrawsADotInOneBatchAsItsWedgesOneByOne)
 {
-    SoftwareContext atOnce(width, height), apart(width, height);
-    Dot dot;
-    dot.x = 70.3, dot.y = 55.8, dot.skew = 0.006;
-    const std::vector<WindowVertex> v = dotTriangles(dot);
-    for (SoftwareContext* context : {&atOnce, &apart}) {
-        pixelProjection(*context);
-        const bool batch = context == &atOnce;
-        if (batch) context->begin(Primitive::triangles);
-        for (std::size_t t = 0; t + 3 <= v.size(); t += 3) {
-            if (!batch) context->begin(Primitive::triangles);
-            context->colour(v[t].attributes[0], v[t].attributes[1], v[t].attributes[2], v[t].attributes[3]);
-            for (std::size_t k = t; k < t + 3; ++k)
-                context->vertex(static_cast<float>(v[k].x), static_cast<float>(v[k].y));
-            if (!batch) context->end();
+    for (const int dots : {1, 6}) {
+        SoftwareContext atOnce(width, height), apart(width, height);
+        std::vector<WindowVertex> v;
+        for (int k = 0; k < dots; ++k) {
+            Dot dot;
+            dot.x = 70.3 + 13 * k, dot.y = 55.8 - 7 * k, dot.skew = 0.006;
+            dot.outer = 30 - 3 * k, dot.inner = 20 - 2 * k;
+            const std::vector<WindowVertex> one = dotTriangles(dot);
+            v.insert(v.end(), one.begin(), one.end());
         }
-        if (batch) context->end();
+        const std::size_t unfinished = dots > 1 ? 2 : 0;
+        for (std::size_t k = 0; k < unfinished; ++k) v.push_back(v[k]);
+        for (SoftwareContext* context : {&atOnce, &apart}) {
+            pixelProjection(*context);
+            const bool batch = context == &atOnce;
+            if (batch) context->begin(Primitive::triangles);
+            for (std::size_t t = 0; t < v.size(); t += 3) {
+                if (!batch) context->begin(Primitive::triangles);
+                context->colour(v[t].attributes[0], v[t].attributes[1], v[t].attributes[2], v[t].attributes[3]);
+                for (std::size_t k = t; k < std::min(t + 3, v.size()); ++k)
+                    context->vertex(static_cast<float>(v[k].x), static_cast<float>(v[k].y));
+                if (!batch) context->end();
+            }
+            if (batch) context->end();
+        }
+        const std::uint8_t* a = atOnce.picture();
+        const std::uint8_t* b = apart.picture();
+        EXPECT_TRUE(std::equal(a, a + width * height * 4, b)) << dots << " dots";
+        EXPECT_GT(std::count_if(a, a + width * height * 4, [](std::uint8_t x) { return x != 0; }), 1000);
     }
-    const std::uint8_t* a = atOnce.picture();
-    const std::uint8_t* b = apart.picture();
-    EXPECT_TRUE(std::equal(a, a + width * height * 4, b));
-    EXPECT_GT(std::count_if(a, a + width * height * 4, [](std::uint8_t x) { return x != 0; }), 1000);
 }
 
 }  // namespace
