@@ -50,12 +50,15 @@ void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, 
             const float texCoord[2] = {v.texCoord.x, v.texCoord.y};
             const float colour[4] = {v.colour.red, v.colour.green, v.colour.blue, v.colour.alpha * alphaScale};
             const float normal[3] = {v.normal.x, v.normal.y, v.normal.z};
-            if (first || bitsOf(texCoord) != lastTexCoord) gl.texCoord(texCoord[0], texCoord[1]);
-            if (first || bitsOf(colour) != lastColour) gl.colour(colour[0], colour[1], colour[2], colour[3]);
-            if (first || bitsOf(normal) != lastNormal) gl.normal(normal[0], normal[1], normal[2]);
-            lastTexCoord = bitsOf(texCoord);
-            lastColour = bitsOf(colour);
-            lastNormal = bitsOf(normal);
+            const auto texCoordBits = bitsOf(texCoord);
+            const auto colourBits = bitsOf(colour);
+            const auto normalBits = bitsOf(normal);
+            if (first || texCoordBits != lastTexCoord) gl.texCoord(texCoord[0], texCoord[1]);
+            if (first || colourBits != lastColour) gl.colour(colour[0], colour[1], colour[2], colour[3]);
+            if (first || normalBits != lastNormal) gl.normal(normal[0], normal[1], normal[2]);
+            lastTexCoord = texCoordBits;
+            lastColour = colourBits;
+            lastNormal = normalBits;
             first = false;
             gl.vertex(v.position.x, v.position.y, v.position.z);
         }

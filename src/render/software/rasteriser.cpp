@@ -72,16 +72,11 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
 
 bool TriangleSetup::coversAnyCentre() const
 {
-    const std::int32_t columns = lastColumn_ - firstColumn_ + 1;
     std::int64_t atRow[3] = {edges_[0].atFirst, edges_[1].atFirst, edges_[2].atFirst};
     for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
-        std::int64_t e0 = atRow[0], e1 = atRow[1], e2 = atRow[2];
-        for (std::int32_t k = 0; k < columns; ++k) {
-            if ((e0 | e1 | e2) >= 0) return true;  // no edge function negative
-            e0 += edges_[0].stepX;
-            e1 += edges_[1].stepX;
-            e2 += edges_[2].stepX;
-        }
+        std::int32_t from, to;
+        coveredInRow(atRow, from, to);
+        if (from <= to) return true;
         for (int e = 0; e < 3; ++e) atRow[e] += edges_[e].stepY;
     }
     return false;

@@ -100,6 +100,7 @@ private:
         return columns <= 8 && columns * rows <= 32;
     }
     bool coversAnyCentre() const;
+    void coveredInRow(const std::int64_t (&atRow)[3], std::int32_t& from, std::int32_t& to) const;
     template <class SpanFunction>
     void testEachCentre(SpanFunction& span) const;
     // Rows from..to bounded by one walk from the left and one from the right.
@@ -132,25 +133,34 @@ void TriangleSetup::walkRows(EdgeWalk& left, EdgeWalk& right, std::int32_t from,
     }
 }
 
+// The covered columns of a row of the box, as offsets from its first
+// column (from > to when none), from the edge values at the row's first
+// centre: a row's covered centres are consecutive.
+inline void TriangleSetup::coveredInRow(const std::int64_t (&atRow)[3], std::int32_t& from, std::int32_t& to) const
+{
+    const std::int32_t columns = lastColumn_ - firstColumn_ + 1;
+    std::int64_t e0 = atRow[0], e1 = atRow[1], e2 = atRow[2];
+    from = columns, to = -1;
+    for (std::int32_t k = 0; k < columns; ++k) {
+        if ((e0 | e1 | e2) >= 0) {  // no edge function negative
+            from = std::min(from, k);
+            to = k;
+        }
+        e0 += edges_[0].stepX;
+        e1 += edges_[1].stepX;
+        e2 += edges_[2].stepX;
+    }
+}
+
 // A box of a few pixels: every centre tested, without the walks' set-up
-// (two divisions an edge). A row's covered centres are consecutive.
+// (two divisions an edge).
 template <class SpanFunction>
 void TriangleSetup::testEachCentre(SpanFunction& span) const
 {
-    const std::int32_t columns = lastColumn_ - firstColumn_ + 1;
     std::int64_t atRow[3] = {edges_[0].atFirst, edges_[1].atFirst, edges_[2].atFirst};
     for (std::int32_t row = firstRow_; row <= lastRow_; ++row) {
-        std::int64_t e0 = atRow[0], e1 = atRow[1], e2 = atRow[2];
-        std::int32_t from = columns, to = -1;
-        for (std::int32_t k = 0; k < columns; ++k) {
-            if ((e0 | e1 | e2) >= 0) {  // no edge function negative
-                from = std::min(from, k);
-                to = k;
-            }
-            e0 += edges_[0].stepX;
-            e1 += edges_[1].stepX;
-            e2 += edges_[2].stepX;
-        }
+        std::int32_t from, to;
+        coveredInRow(atRow, from, to);
         if (from <= to) span(row, firstColumn_ + from, firstColumn_ + to);
         for (int e = 0; e < 3; ++e) atRow[e] += edges_[e].stepY;
     }
