@@ -58,7 +58,10 @@ bool FrameCapture::begin()
     VideoSettings output{settings.videoPath, 1024, 768, settings.fps, frameLimit, settings.musicPath};
     output.quality = settings.quality;
     error = video.start(output);
-    if (error.empty()) composer = std::make_unique<BackgroundComposer>(video);
+    if (error.empty()) {
+        composer = std::make_unique<BackgroundComposer>(video);
+        renderTargets.picturesOutliveFrame = true;  // the composer blends a frame while the next is drawn
+    }
     return error.empty();
 }
 
@@ -154,6 +157,7 @@ void FrameCapture::end()
     if (composer) {
         const std::string failure = composer->drain();
         composer.reset();
+        renderTargets.picturesOutliveFrame = false;
         if (!failure.empty() && error.empty()) error = "cannot write the video " + settings.videoPath + ": " + failure;
     }
     // The window was closed or the process asked to stop (SIGINT, SIGTERM):

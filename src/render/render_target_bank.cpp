@@ -45,7 +45,7 @@ RenderTexture& RenderTargetBank::target(std::int32_t i)
 
 void RenderTargetBank::clearAll()
 {
-    for (std::int32_t i = 0; i < count; ++i) targets[i]->clearOnNextUse();
+    for (std::int32_t i = 0; i < count; ++i) targets[i]->clearOnNextUse(picturesOutliveFrame);
     makeWindowCurrent();
 }
 

@@ -42,6 +42,9 @@ struct RenderTargetBank {
     // the standard blend is done in memory; a GL frame with another is
     // composited over the window as usual.
     bool composeInMemory = false;
+    // A reader (a video's writer) blends each frame's pictures while the
+    // next frame is drawn: the software renderer keeps them (clearOnNextUse).
+    bool picturesOutliveFrame = false;
     bool frameInMemory = false;  // the last compositeAll left its frame to composeFrame
     std::vector<std::uint8_t> composedFrame;
 };

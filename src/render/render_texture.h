@@ -36,7 +36,10 @@ public:
     // context state it would have met now (nothing else can change that
     // state in between); so a target is cleared once per frame, together
     // with its drawing, and a scene's own clear right after merges with it.
-    void clearOnNextUse();
+    // `keepLastPicture` (software renderer): the picture drawn so far stays
+    // where readPixels showed it while the next frame is drawn in a second
+    // one, for a reader that blends one frame while the next is drawn.
+    void clearOnNextUse(bool keepLastPicture = false);
     // GL renderer only: binds the picture in the window's context.
     unsigned int bind() override;
     // width x height RGBA, row 0 the bottom row. GL: read back, cached until
