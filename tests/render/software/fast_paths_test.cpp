@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -116,6 +117,61 @@ TEST(SoftwareFastPaths, ABlendWeighingTheColourOneAndTheBackgroundNoneLeavesTheC
                 software::blendPixel(pixel, source, pair[0], pair[1]);
                 ASSERT_EQ(std::memcmp(pixel, source, 4), 0) << colour << " over " << beneath;
             }
+}
+
+// A colour of alpha 0 or less under (sourceAlpha, oneMinusSourceAlpha) is
+// not drawn: every fragment, textured or not, would leave its pixel as it
+// is. Under a blend that weighs such a source by 1 it is drawn, and with a
+// depth test its depths are still written.
+TEST(SoftwareFastPaths, AColourOfAlphaZeroUnderAnAlphaBlendChangesNothing)
+{
+    SoftwareContext context(16, 16);
+    pixelProjection(context);
+    context.colour(0.2f, 0.4f, 0.6f, 0.8f);
+    rectangle(context, 2, 2, 14, 14);
+    const std::vector<std::uint8_t> before(context.picture(), context.picture() + 16 * 16 * 4);
+    const auto unchanged = [&] { return std::equal(before.begin(), before.end(), context.picture()); };
+
+    const std::vector<std::uint8_t> texels(4 * 4 * 4, 200);  // opaque grey
+    context.createTexture();
+    context.textureImage(4, 4, texels.data());
+    context.enable(Capability::blend);
+    context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+    for (const bool textured : {false, true}) {
+        if (textured) context.enable(Capability::texture2D);
+        for (const float alpha : {0.0f, -0.3f, std::nanf("")}) {
+            context.colour(1, 1, 1, alpha);
+            rectangle(context, 0, 0, 12, 12);
+            triangle(context, {1, 15}, {15, 1}, {15, 15});
+            EXPECT_TRUE(unchanged()) << textured << " " << alpha;
+        }
+        context.disable(Capability::texture2D);
+    }
+
+    context.blendFunction(BlendFactor::one, BlendFactor::oneMinusSourceAlpha);
+    context.colour(1, 0, 0, 0);
+    rectangle(context, 0, 0, 4, 4);
+    EXPECT_EQ(pixelAt(context, 3, 3)[0], 255) << "added at full weight";
+
+    context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
+    context.enable(Capability::depthTest);
+    context.colour(0, 1, 0, 0);
+    context.begin(Primitive::quads);  // near, unseen
+    context.vertex(8, 8, 0.5f);
+    context.vertex(16, 8, 0.5f);
+    context.vertex(16, 16, 0.5f);
+    context.vertex(8, 16, 0.5f);
+    context.end();
+    context.disable(Capability::blend);
+    context.colour(0, 0, 1, 1);
+    context.begin(Primitive::quads);  // farther: hidden where the unseen one lies
+    context.vertex(4, 4, -0.5f);
+    context.vertex(16, 4, -0.5f);
+    context.vertex(16, 16, -0.5f);
+    context.vertex(4, 16, -0.5f);
+    context.end();
+    EXPECT_EQ(pixelAt(context, 10, 10), (Pixel{51, 102, 153, 204})) << "behind the unseen quad";
+    EXPECT_EQ(pixelAt(context, 5, 5), (Pixel{0, 0, 255, 255}));
 }
 
 TEST(SoftwareFastPaths, ClearingDropsCountedBlendsAndOtherDrawsComeAfterThem)
