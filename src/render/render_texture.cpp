@@ -94,8 +94,9 @@ void RenderTexture::clearOnNextUse(bool keepLastPicture)
     switchHere();
     drawnSinceClear = false;
     if (!drawn) return;
-    // Otherwise one picture is drawn frame after frame: twice the pictures
-    // cost the browser's engine a tenth of a busy frame.
+    // A second picture only for a reader of this one while the next frame
+    // is drawn: two pictures a target cost the browser's engine a tenth of
+    // a busy frame (memory touched, not work).
     if (software && keepLastPicture) software->alternatePictures();
     if (surface != nullptr || software) {
         clearPending = true;

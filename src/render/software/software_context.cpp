@@ -262,20 +262,21 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
         constantColour = constantColour && sameColour(window[k], window[0]);
     }
 
+    // A colour of alpha 0 or less makes every fragment's alpha 0, textured
+    // (modulated) or not; a blend that then weighs the source by 0 and what
+    // lies beneath by 1 changes no pixel, and without a depth test nothing
+    // else is written (the tree's portraits while their flicker is below 0,
+    // a third of the time).
+    if (blend_ && constantColour && !depthTest_ && !(window[0].attributes[3] > 0) &&
+        factorLine(source_).at(0) == 0 && factorLine(destination_).at(0) == 255)
+        return;
+
     const TextureImage* bound = texture2D_ ? textures_.find(bound_) : nullptr;
     const TextureImage* sampled = bound && bound->complete() ? bound : nullptr;
     // A blend that weighs one colour by 1 and what lies beneath by 0 (alpha 1
     // under sourceAlpha, oneMinusSourceAlpha: the tree) leaves exactly that
     // colour (blend.h): drawn as no blend, without the work.
     bool blend = blend_;
-    // A colour of alpha 0 or less makes every fragment's alpha 0, textured
-    // (modulated) or not; a blend that then weighs the source by 0 and what
-    // lies beneath by 1 changes no pixel, and without a depth test nothing
-    // else is written (the tree's portraits while their flicker is below 0,
-    // a third of the time).
-    if (blend && constantColour && !depthTest_ && !(window[0].attributes[3] > 0) && factorLine(source_).at(0) == 0 &&
-        factorLine(destination_).at(0) == 255)
-        return;
     if (blend && constantColour && !sampled) {
         const std::uint32_t alpha = colourByte(window[0].attributes[3]);
         blend = factorLine(source_).at(alpha) != 255 || factorLine(destination_).at(alpha) != 0;
