@@ -49,7 +49,43 @@ bool alphaAsIs(float opacity)
     return opacity == 1.0f && oneKeepsAlpha;
 }
 
+// blendAlpha(a, opacity) as (a * multiplier + offset) >> 15 for every byte
+// a, found and checked against blendAlpha once a layer: a multiply-add of
+// 16-bit lanes instead of float conversions, multiplies and rounding (a
+// third of a translucent layer's cost in WebAssembly). Not `found` when no
+// 15-bit multiplier gives every alpha exactly: the float path then.
+struct AlphaLine {
+    bool found = false;
+    std::int32_t multiplier = 0, offset = 0;
+};
+
+constexpr int alphaLineShift = 15;
+
+AlphaLine alphaLine(float opacity)
+{
+    std::int64_t wanted[256];
+    for (int a = 0; a < 256; ++a) wanted[a] = blendAlpha(static_cast<std::uint8_t>(a), opacity);
+    constexpr std::int64_t unit = std::int64_t{1} << alphaLineShift;
+    const std::int64_t guess = wanted[255] * unit / 255;
+    for (std::int64_t m = std::max<std::int64_t>(0, guess - 4); m <= std::min<std::int64_t>(unit - 1, guess + 4); ++m) {
+        std::int64_t low = 0, high = unit - 1;  // the offsets that give every a so far
+        for (std::int64_t a = 0; a < 256 && low <= high; ++a) {
+            low = std::max(low, wanted[a] * unit - a * m);
+            high = std::min(high, (wanted[a] + 1) * unit - 1 - a * m);
+        }
+        if (low <= high) return {true, static_cast<std::int32_t>(m), static_cast<std::int32_t>(low)};
+    }
+    return {};
+}
+
 #if defined(__SSE2__) || defined(_M_X64)
+
+// blendAlphas along an AlphaLine that was found.
+__m128i alphasAlong(__m128i layer, const AlphaLine& line)
+{
+    const __m128i product = _mm_madd_epi16(_mm_srli_epi32(layer, 24), _mm_set1_epi32(line.multiplier));
+    return _mm_srli_epi32(_mm_add_epi32(product, _mm_set1_epi32(line.offset)), alphaLineShift);
+}
 
 // blendAlpha of four texels' alphas, in 32-bit lanes.
 __m128i blendAlphas(__m128i layer, __m128 opacity)
@@ -218,6 +254,7 @@ struct LayerPass {
     const std::uint8_t* rgba;
     __m128 opacity;
     bool asIs;  // alphaAsIs(opacity)
+    AlphaLine line;  // when not asIs
 };
 
 // Four texels known not to be transparent over four frame pixels (over
@@ -225,7 +262,7 @@ struct LayerPass {
 __m128i blendTexels(__m128i frame, __m128i texels, const LayerPass& layer, bool overNothing)
 {
     if (layer.asIs) return blendFourAtOwnAlpha(frame, texels, overNothing);
-    const __m128i blendA = blendAlphas(texels, layer.opacity);
+    const __m128i blendA = layer.line.found ? alphasAlong(texels, layer.line) : blendAlphas(texels, layer.opacity);
     return overNothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
 }
 
@@ -258,20 +295,33 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
     }
     std::vector<LayerPass> passes;
     passes.reserve(layers.size());
-    for (const LayerView& layer : layers)
-        passes.push_back({layer.rgba, _mm_set1_ps(layer.opacity), alphaAsIs(layer.opacity)});
+    for (const LayerView& layer : layers) {
+        const bool asIs = alphaAsIs(layer.opacity);
+        passes.push_back({layer.rgba, _mm_set1_ps(layer.opacity), asIs, asIs ? AlphaLine{} : alphaLine(layer.opacity)});
+    }
 
     for (std::size_t from = done; from < end; from += chunkPixels) {
         const std::size_t to = std::min(end, from + chunkPixels);
-        // The first layer over transparent black writes every block.
+        // The first layer over transparent black writes every block; its
+        // transparent stretches as zeros, sixteen pixels at a time.
         const LayerPass& first = passes.front();
-        for (std::size_t i = from; i < to; i += 4) {
-            const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + i * 4));
-            __m128i frame = _mm_setzero_si128();
-            if (anyAlpha(texels))
-                frame = first.asIs && allOpaque(texels) ? texels : blendTexels(frame, texels, first, true);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), frame);
+        const auto overNothing = [&first](__m128i texels) {
+            if (!anyAlpha(texels)) return _mm_setzero_si128();
+            return first.asIs && allOpaque(texels) ? texels : blendTexels(_mm_setzero_si128(), texels, first, true);
+        };
+        std::size_t at = from;
+        for (; at + 16 <= to; at += 16) {
+            const auto* texels = reinterpret_cast<const __m128i*>(first.rgba + at * 4);
+            const __m128i group[4] = {_mm_loadu_si128(texels), _mm_loadu_si128(texels + 1),
+                                      _mm_loadu_si128(texels + 2), _mm_loadu_si128(texels + 3)};
+            const bool any = anyAlpha(_mm_or_si128(_mm_or_si128(group[0], group[1]), _mm_or_si128(group[2], group[3])));
+            for (int k = 0; k < 4; ++k)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (at + 4 * k) * 4),
+                                 any ? overNothing(group[k]) : _mm_setzero_si128());
         }
+        for (; at < to; at += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at * 4),
+                             overNothing(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + at * 4))));
         for (std::size_t k = 1; k < passes.size(); ++k) {
             const LayerPass& layer = passes[k];
             std::size_t i = from;
@@ -301,12 +351,15 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
 // `asIs`: the layer's opacity keeps every alpha (alphaAsIs); `overNothing`:
 // the frame is transparent black, whose products are 0.
 template <bool overNothing>
-QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity, bool asIs)
+QELO_BLEND_AVX2 __m256i blendEight(__m256i frame, __m256i layer, __m256 opacity, bool asIs, const AlphaLine& line)
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaByte = _mm256_srli_epi32(layer, 24);
     __m256i blendA = alphaByte;
-    if (!asIs) {
+    if (!asIs && line.found) {
+        const __m256i product = _mm256_madd_epi16(alphaByte, _mm256_set1_epi32(line.multiplier));
+        blendA = _mm256_srli_epi32(_mm256_add_epi32(product, _mm256_set1_epi32(line.offset)), alphaLineShift);
+    } else if (!asIs) {
         __m256 alpha =
             _mm256_mul_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(alphaByte), _mm256_set1_ps(1.0f / 255.0f)), opacity);
         alpha = _mm256_min_ps(_mm256_max_ps(alpha, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
@@ -339,7 +392,11 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
 {
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
     bool asIs[8] = {};
-    for (std::size_t k = 0; k < layers.size() && k < 8; ++k) asIs[k] = alphaAsIs(layers[k].opacity);
+    AlphaLine lines[8];
+    for (std::size_t k = 0; k < layers.size() && k < 8; ++k) {
+        asIs[k] = alphaAsIs(layers[k].opacity);
+        if (!asIs[k]) lines[k] = alphaLine(layers[k].opacity);
+    }
     for (; done + 8 <= pixelCount; done += 8) {
         __m256i frame = _mm256_setzero_si256();
         bool nothing = true;  // as in composeSse2
@@ -348,13 +405,14 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
             const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layer.rgba + done * 4));
             if (_mm256_testz_si256(texels, alphaMask)) continue;
             const bool asIsHere = k < 8 && asIs[k];
+            const AlphaLine line = k < 8 ? lines[k] : AlphaLine{};
             const __m256i alphas = _mm256_and_si256(texels, alphaMask);
             if (asIsHere && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1)
                 frame = texels;
             else if (nothing)
-                frame = blendEight<true>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere);
+                frame = blendEight<true>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere, line);
             else
-                frame = blendEight<false>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere);
+                frame = blendEight<false>(frame, texels, _mm256_set1_ps(layer.opacity), asIsHere, line);
             nothing = false;
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done * 4), frame);

@@ -64,6 +64,29 @@ TEST(LayerBlend, EveryPathGivesTheSameBytesForAnyOpacityAndLength)
     }
 }
 
+// A translucent layer's alphas come from an integer line fitted to the float
+// rule at each opacity, or from the float rule where no line fits (1.5
+// clamps, so no line does): every alpha at opacities across the range.
+TEST(LayerBlend, EveryAlphaAtManyOpacitiesMatchesTheFloatRule)
+{
+    constexpr std::size_t pixelCount = 256 * 3 + 5;
+    Bytes rgba(pixelCount * 4);
+    for (std::size_t i = 0; i < pixelCount; ++i) {
+        for (int c = 0; c < 3; ++c) rgba[i * 4 + c] = static_cast<std::uint8_t>(i * 7 + c * 50);
+        rgba[i * 4 + 3] = static_cast<std::uint8_t>(i < 512 ? i : 255 - i % 256);
+    }
+    std::vector<float> opacities = {1.5f, 0.999999f, 1e-7f, 0.3f};
+    for (int k = 1; k < 1000; k += 3) opacities.push_back(static_cast<float>(k) / 1000.0f);
+    for (float opacity : opacities) {
+        // Under a second layer too: there the alphas blend over the first.
+        const std::vector<LayerView> layers = {{rgba.data(), opacity}, {rgba.data() + 64, opacity}};
+        const std::size_t count = pixelCount - 16;
+        const Bytes scalar = compose(layers, count, BlendPath::scalar);
+        EXPECT_EQ(compose(layers, count, BlendPath::sse2), scalar) << "opacity " << opacity;
+        EXPECT_EQ(compose(layers, count, BlendPath::avx2), scalar) << "opacity " << opacity;
+    }
+}
+
 TEST(LayerBlend, NoLayersGiveTransparentBlack)
 {
     for (BlendPath path : allPaths) EXPECT_EQ(compose({}, 13, path), Bytes(13 * 4, 0));
