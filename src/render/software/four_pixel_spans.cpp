@@ -72,8 +72,13 @@ inline __m128 wrappedTexels(__m128 coordinate, float size)
 {
     const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), coordinate);
     const __m128 inRange = _mm_cmplt_ps(magnitude, _mm_set1_ps(8388608.0f));  // false for NaN
+#if defined(__wasm_simd128__)
+    // The floor below 2^23, as the truncation and step down below compute it.
+    const __m128 whole = static_cast<__m128>(wasm_f32x4_floor(static_cast<v128_t>(coordinate)));
+#else
     __m128 whole = _mm_cvtepi32_ps(truncatedInRange(coordinate));
     whole = _mm_sub_ps(whole, _mm_and_ps(_mm_cmpgt_ps(whole, coordinate), _mm_set1_ps(1)));
+#endif
     return _mm_and_ps(_mm_mul_ps(_mm_sub_ps(coordinate, whole), _mm_set1_ps(size)), inRange);
 }
 
