@@ -17,19 +17,6 @@ namespace qelo::software {
 #if defined(__SSE2__)
 namespace {
 
-// Truncation toward zero of lanes that lie within the int32 range, or whose
-// result is masked off afterwards. In WebAssembly the saturating conversion
-// gives x86's result there at a third of the cost of reproducing x86's
-// result outside it.
-inline __m128i truncatedInRange(__m128 x)
-{
-#if defined(__wasm_simd128__)
-    return static_cast<__m128i>(wasm_i32x4_trunc_sat_f32x4(static_cast<v128_t>(x)));
-#else
-    return _mm_cvttps_epi32(x);
-#endif
-}
-
 // Truncation of lanes known to lie in [0, 2^23) (or masked off afterwards):
 // texel positions and colour bytes. In WebAssembly floor(x) + 2^23 holds
 // that whole number in its low mantissa bits, which costs three steps where
@@ -76,7 +63,7 @@ inline __m128 wrappedTexels(__m128 coordinate, float size)
     // The floor below 2^23, as the truncation and step down below compute it.
     const __m128 whole = static_cast<__m128>(wasm_f32x4_floor(static_cast<v128_t>(coordinate)));
 #else
-    __m128 whole = _mm_cvtepi32_ps(truncatedInRange(coordinate));
+    __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(coordinate));  // 0x80000000 beyond int32: masked off
     whole = _mm_sub_ps(whole, _mm_and_ps(_mm_cmpgt_ps(whole, coordinate), _mm_set1_ps(1)));
 #endif
     return _mm_and_ps(_mm_mul_ps(_mm_sub_ps(coordinate, whole), _mm_set1_ps(size)), inRange);
@@ -194,7 +181,16 @@ inline __m128i blendFourOverNothing(__m128i source, FactorLine sourceLine)
 inline __m128i depthValues(__m128d z)
 {
     z = _mm_min_pd(_mm_max_pd(z, _mm_setzero_pd()), _mm_set1_pd(1));
-    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(z, _mm_set1_pd(16777215.0)), _mm_set1_pd(0.5)));
+    const __m128d scaled = _mm_add_pd(_mm_mul_pd(z, _mm_set1_pd(16777215.0)), _mm_set1_pd(0.5));
+#if defined(__wasm_simd128__)
+    // In [0.5, 2^24): floor(x) + 2^52 holds the whole number in its low 32
+    // bits, three steps against a dozen for the conversion with x86's
+    // results out of range.
+    const v128_t shifted = wasm_f64x2_add(wasm_f64x2_floor(static_cast<v128_t>(scaled)), wasm_f64x2_splat(4503599627370496.0));
+    return static_cast<__m128i>(wasm_i32x4_shuffle(shifted, wasm_i32x4_splat(0), 0, 2, 4, 4));
+#else
+    return _mm_cvttpd_epi32(scaled);
+#endif
 }
 
 // How a span samples: one texel, or four with the texel rows recomputed per
