@@ -393,6 +393,7 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
     bool asIs[8] = {};
     AlphaLine lines[8];
+    const AlphaLine noLine;
     for (std::size_t k = 0; k < layers.size() && k < 8; ++k) {
         asIs[k] = alphaAsIs(layers[k].opacity);
         if (!asIs[k]) lines[k] = alphaLine(layers[k].opacity);
@@ -405,7 +406,7 @@ QELO_BLEND_AVX2 std::size_t composeAvx2(std::uint8_t* out, std::span<const Layer
             const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layer.rgba + done * 4));
             if (_mm256_testz_si256(texels, alphaMask)) continue;
             const bool asIsHere = k < 8 && asIs[k];
-            const AlphaLine line = k < 8 ? lines[k] : AlphaLine{};
+            const AlphaLine& line = k < 8 ? lines[k] : noLine;
             const __m256i alphas = _mm256_and_si256(texels, alphaMask);
             if (asIsHere && _mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1)
                 frame = texels;
