@@ -6,6 +6,7 @@
 // The page's own test compares 31 seconds; this covers the whole show (about
 // four minutes at 10 fps). Not run by ctest.
 //   node tests/web/hash_page.mjs [--site DIR] FPS [UNTIL]
+import { existsSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
@@ -18,6 +19,11 @@ const fps = Number(args[0]);
 const until = args.length > 1 ? Number(args[1]) : 120;
 if (!(fps > 0) || !(until > 0)) {
   console.error('usage: node tests/web/hash_page.mjs [--site DIR] FPS [UNTIL]');
+  process.exit(2);
+}
+
+if (!existsSync(join(site, 'index.html'))) {
+  console.error(`hash_page: no page in ${site}: build it first (cmake --build build-web)`);
   process.exit(2);
 }
 
