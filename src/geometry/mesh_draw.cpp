@@ -18,6 +18,34 @@ std::array<std::uint32_t, n> bitsOf(const float (&values)[n])
     return bits;
 }
 
+// A vertex's attributes as drawn: texture coordinate, colour (alpha scaled),
+// normal, as bits.
+struct AttributeBits {
+    std::array<std::uint32_t, 2> texCoord;
+    std::array<std::uint32_t, 4> colour;
+    std::array<std::uint32_t, 3> normal;
+    float values[9];
+    bool operator==(const AttributeBits& other) const
+    {
+        return texCoord == other.texCoord && colour == other.colour && normal == other.normal;
+    }
+};
+
+AttributeBits attributeBits(const MeshVertex& v, float alphaScale)
+{
+    AttributeBits bits;
+    const float texCoord[2] = {v.texCoord.x, v.texCoord.y};
+    const float colour[4] = {v.colour.red, v.colour.green, v.colour.blue, v.colour.alpha * alphaScale};
+    const float normal[3] = {v.normal.x, v.normal.y, v.normal.z};
+    bits.texCoord = bitsOf(texCoord);
+    bits.colour = bitsOf(colour);
+    bits.normal = bitsOf(normal);
+    std::memcpy(bits.values, texCoord, sizeof texCoord);
+    std::memcpy(bits.values + 2, colour, sizeof colour);
+    std::memcpy(bits.values + 6, normal, sizeof normal);
+    return bits;
+}
+
 }  // namespace
 
 void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, float alphaScale) const
@@ -32,11 +60,13 @@ void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, 
     gl.rotate(rotation.z, 0.0f, 0.0f, 1.0f);
     gl.begin(Primitive::triangles);
     // An attribute bit for bit the one set last is not set again: the current
-    // one already is it (a branch's vertices share one colour, texture
-    // coordinate and normal). The first vertex sets all three.
-    std::array<std::uint32_t, 2> lastTexCoord{};
-    std::array<std::uint32_t, 4> lastColour{};
-    std::array<std::uint32_t, 3> lastNormal{};
+    // one already is it. The first vertex drawn sets all three. When every
+    // vertex has the same attributes (a branch: one colour, no texture
+    // coordinate or normal) they are compared once, not at every corner.
+    bool uniform = count > 0;
+    const AttributeBits firstBits = uniform ? attributeBits(vertexList[0], alphaScale) : AttributeBits{};
+    for (std::uint32_t k = 1; uniform && k < count; ++k) uniform = attributeBits(vertexList[k], alphaScale) == firstBits;
+    AttributeBits last{};
     bool first = true;
     for (const MeshTriangle& triangle : triangles()) {
         const std::int32_t corners[3] = {triangle.a, triangle.b, triangle.c};
@@ -47,19 +77,15 @@ void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, 
         }
         for (const std::int32_t index : corners) {
             const MeshVertex& v = vertexList[static_cast<std::size_t>(index)];
-            const float texCoord[2] = {v.texCoord.x, v.texCoord.y};
-            const float colour[4] = {v.colour.red, v.colour.green, v.colour.blue, v.colour.alpha * alphaScale};
-            const float normal[3] = {v.normal.x, v.normal.y, v.normal.z};
-            const auto texCoordBits = bitsOf(texCoord);
-            const auto colourBits = bitsOf(colour);
-            const auto normalBits = bitsOf(normal);
-            if (first || texCoordBits != lastTexCoord) gl.texCoord(texCoord[0], texCoord[1]);
-            if (first || colourBits != lastColour) gl.colour(colour[0], colour[1], colour[2], colour[3]);
-            if (first || normalBits != lastNormal) gl.normal(normal[0], normal[1], normal[2]);
-            lastTexCoord = texCoordBits;
-            lastColour = colourBits;
-            lastNormal = normalBits;
-            first = false;
+            if (first || !uniform) {
+                const AttributeBits bits = uniform ? firstBits : attributeBits(v, alphaScale);
+                const float* values = bits.values;
+                if (first || bits.texCoord != last.texCoord) gl.texCoord(values[0], values[1]);
+                if (first || bits.colour != last.colour) gl.colour(values[2], values[3], values[4], values[5]);
+                if (first || bits.normal != last.normal) gl.normal(values[6], values[7], values[8]);
+                last = bits;
+                first = false;
+            }
             gl.vertex(v.position.x, v.position.y, v.position.z);
         }
     }

@@ -115,5 +115,42 @@ TEST(MeshDraw, AnAttributeSharedByEveryVertexStillReplacesTheCurrentOne)
     EXPECT_EQ(normal[2], 0.0f);
 }
 
+// Every vertex alike (a tree branch): the attributes are set once, before
+// the first triangle drawn, even when the triangles before it are left out;
+// with no triangle drawn none is set.
+TEST(MeshDraw, VerticesAllAlikeSetTheirAttributesBeforeTheFirstTriangleDrawn)
+{
+    Mesh mesh(3, 3);
+    const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
+    for (int k = 0; k < 3; ++k) {
+        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
+        v.position = {corners[k][0], corners[k][1], 0};
+        v.colour.alpha = 0.8f;
+        v.texCoord = {0.625f, 0.5f};
+    }
+    mesh.triangles()[0] = {0, 1, 3};
+    mesh.triangles()[1] = {0, 1, 2};
+    mesh.triangles()[2] = {2, 1, 0};
+    showContext();
+    glColor4f(1, 0, 0, 0.9f);
+    glTexCoord2f(0, 0);
+    const auto drawn = trianglesDrawn(mesh, 0.5f);
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const auto& triangle : drawn)
+        for (const FedBackVertex& v : triangle) {
+            EXPECT_NEAR(v.alpha, 0.4f, 1e-3f);
+            EXPECT_EQ(v.s, 0.625f);
+        }
+
+    Mesh nothingDrawn(mesh);
+    nothingDrawn.triangles()[1] = {0, 1, 3};
+    nothingDrawn.triangles()[2] = {-1, 1, 0};
+    glTexCoord2f(0.25f, 0);
+    EXPECT_TRUE(trianglesDrawn(nothingDrawn, 0.5f).empty());
+    GLfloat texCoord[4] = {};
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+    EXPECT_EQ(texCoord[0], 0.25f);
+}
+
 }  // namespace
 }  // namespace qelo::test
