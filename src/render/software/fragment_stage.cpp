@@ -1,6 +1,7 @@
 #include "render/software/fragment_stage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "render/software/blend.h"
@@ -16,7 +17,17 @@ constexpr double depthUnits = 16777215.0;  // 2^24 - 1
 [[gnu::always_inline]] inline std::uint32_t depthValue(double z)
 {
     z = z > 0 ? (z < 1 ? z : 1) : 0;
-    return static_cast<std::uint32_t>(z * depthUnits + 0.5);
+    const double scaled = z * depthUnits + 0.5;
+#if defined(__wasm__)
+    // In [0.5, 2^24): floor(x) + 2^52 holds the whole number in its low 32
+    // bits, without the range checks V8 puts around a conversion.
+    const double shifted = std::floor(scaled) + 4503599627370496.0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    return static_cast<std::uint32_t>(bits);
+#else
+    return static_cast<std::uint32_t>(scaled);
+#endif
 }
 
 struct SpanJob {
