@@ -158,7 +158,9 @@ void depthTestedConstant(const SpanJob& job)
     const FragmentTarget& target = job.target;
     const FactorLine sourceFactor = factorLine(state.source), destinationFactor = factorLine(state.destination);
     const Plane& depthPlane = job.triangle.depth();
-    job.triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) {
+    // Inlined where the rows are walked: most spans are a pixel or two, and a
+    // call a span cost as much as the span.
+    job.triangle.forEachSpan([&](std::int32_t row, std::int32_t from, std::int32_t to) __attribute__((always_inline)) {
         const std::size_t offset = static_cast<std::size_t>(row) * target.width + from;
         std::uint8_t* pixel = target.rgba + offset * 4;
         std::uint32_t* depth = target.depth + offset;
