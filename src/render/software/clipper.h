@@ -7,6 +7,10 @@
 #include <array>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qelo::software {
 
 // Colour r, g, b, a in [0, 1] and texture coordinates s, t.
@@ -24,26 +28,33 @@ constexpr double minimumW = 1e-7;
 constexpr int maxClippedVertices = 4 + 7;
 using ClippedPolygon = std::array<ClipVertex, maxClippedVertices>;
 
-// Whether v is finite and inside every plane: a polygon of such vertices
-// comes out of clipPolygon as it went in.
-inline bool insideViewVolume(const ClipVertex& v)
-{
-    // A finite w bounds x, y and z; NaN fails every comparison. & rather than
-    // &&: one branch, not seven.
-    return (v.w <= 1.7976931348623157e308) & (v.w - minimumW >= 0) & (v.w + v.x >= 0) & (v.w - v.x >= 0) &
-           (v.w + v.y >= 0) & (v.w - v.y >= 0) & (v.w + v.z >= 0) & (v.w - v.z >= 0);
-}
-
 // Bit k set when v is not inside plane k of the view volume (-w <= x, y,
 // z <= w, w >= minimumW), NaN outside every one; no branch. A polygon
 // whose vertices share a bit lies wholly outside that plane: clipPolygon
 // leaves nothing of it.
 inline unsigned outsidePlanes(const ClipVertex& v)
 {
+#if defined(__SSE2__)
+    // Two planes a compare: w + c and w + (-c), which is w - c exactly.
+    const __m128d w = _mm_set1_pd(v.w), negateSecond = _mm_set_pd(-0.0, 0.0);
+    const auto pair = [&](double c) {
+        const __m128d sums = _mm_add_pd(w, _mm_xor_pd(_mm_set1_pd(c), negateSecond));
+        return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpnge_pd(sums, _mm_setzero_pd())));
+    };
+    return pair(v.x) | pair(v.y) << 2 | pair(v.z) << 4 | static_cast<unsigned>(!(v.w - minimumW >= 0)) << 6;
+#else
     return static_cast<unsigned>(!(v.w + v.x >= 0)) | static_cast<unsigned>(!(v.w - v.x >= 0)) << 1 |
            static_cast<unsigned>(!(v.w + v.y >= 0)) << 2 | static_cast<unsigned>(!(v.w - v.y >= 0)) << 3 |
            static_cast<unsigned>(!(v.w + v.z >= 0)) << 4 | static_cast<unsigned>(!(v.w - v.z >= 0)) << 5 |
            static_cast<unsigned>(!(v.w - minimumW >= 0)) << 6;
+#endif
+}
+
+// Whether v is finite and inside every plane: a polygon of such vertices
+// comes out of clipPolygon as it went in. A finite w bounds x, y and z.
+inline bool insideViewVolume(const ClipVertex& v)
+{
+    return (outsidePlanes(v) == 0) & (v.w <= 1.7976931348623157e308);
 }
 
 // Clips `count` vertices (3 or 4) in order; returns the number of vertices

@@ -242,8 +242,9 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
     bool inside = true;
     unsigned outsideAll = ~0u;
     for (std::int32_t k = 0; k < count; ++k) {
-        inside = inside & insideViewVolume(vertices[k]);
-        outsideAll &= outsidePlanes(vertices[k]);
+        const unsigned outside = outsidePlanes(vertices[k]);
+        inside = inside & (outside == 0) & (vertices[k].w <= 1.7976931348623157e308);  // insideViewVolume
+        outsideAll &= outside;
     }
     if (inside) return drawClipped(vertices, count);
     if (outsideAll != 0) return;

@@ -278,6 +278,20 @@ TEST(SoftwareCoverage, ClippingKeepsWhatIsInsideTheViewVolume)
                                   out[0].y == triangle[0].y && out[0].z == triangle[0].z && out[0].w == w;
                 EXPECT_EQ(software::insideViewVolume(triangle[0]), kept) << w << " " << p << " " << axis;
             }
+
+    // Each plane's bit is that plane's own test, for signed zeros, NaN and infinities too.
+    for (const double w : {1.0, 1e-7, 0.9e-7, -0.0, -1.0, inf, nan})
+        for (const double p : {0.0, -0.0, 0.5, 1.0, -1.0, 1.0000001, -1e-7, inf, -inf, nan}) {
+            software::ClipVertex v;
+            v.w = w;
+            v.x = p * w;
+            v.y = -p;
+            v.z = p;
+            const double distance[7] = {w + v.x, w - v.x, w + v.y, w - v.y, w + v.z, w - v.z, w - software::minimumW};
+            unsigned expected = 0;
+            for (int k = 0; k < 7; ++k) expected |= static_cast<unsigned>(!(distance[k] >= 0)) << k;
+            EXPECT_EQ(software::outsidePlanes(v), expected) << w << " " << p;
+        }
 }
 
 TEST(SoftwareCoverage, AFloorReachingBehindTheEyeFillsTheViewBelowTheHorizon)
