@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "render/software/blend.h"
 #include "render/software/fragment_stage.h"
 #include "render/software/interleaved_fans.h"
@@ -188,10 +192,24 @@ void SoftwareContext::vertex(float x, float y, float z)
     // Held back triangles' vertices go straight where they are kept.
     ClipVertex& v = collecting_ ? collected_.emplace_back() : pending_[pendingCount_];
     ++pendingCount_;
+#if defined(__SSE2__)
+    // x and y, then z and w, two lanes at once: the same products and sums
+    // in the same order as one coordinate at a time.
+    const __m128d px = _mm_set1_pd(x), py = _mm_set1_pd(y), pz = _mm_set1_pd(z);
+    const auto row = [&](int k) {
+        const __m128d sum = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(&m[k]), px), _mm_mul_pd(_mm_loadu_pd(&m[k + 4]), py));
+        return _mm_add_pd(_mm_add_pd(sum, _mm_mul_pd(_mm_loadu_pd(&m[k + 8]), pz)), _mm_loadu_pd(&m[k + 12]));
+    };
+    double xy[2], zw[2];
+    _mm_storeu_pd(xy, row(0));
+    _mm_storeu_pd(zw, row(2));
+    v.x = xy[0], v.y = xy[1], v.z = zw[0], v.w = zw[1];
+#else
     v.x = m[0] * x + m[4] * y + m[8] * z + m[12];
     v.y = m[1] * x + m[5] * y + m[9] * z + m[13];
     v.z = m[2] * x + m[6] * y + m[10] * z + m[14];
     v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
+#endif
     v.attributes = {colour_[0], colour_[1], colour_[2], colour_[3], texCoord_[0], texCoord_[1]};
     if (pendingCount_ < verticesPerPrimitive_) return;
     pendingCount_ = 0;
