@@ -31,15 +31,16 @@ bool powerOfTwo(std::int32_t n)
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-WindowVertex toWindow(const ClipVertex& v, std::int32_t width, std::int32_t height)
+// Written in place: a vertex returned by value went through a copy on the
+// WebAssembly stack whose attribute bytes were read back in other pieces
+// than they were written, which stalls the processor's store forwarding.
+void toWindow(const ClipVertex& v, std::int32_t width, std::int32_t height, WindowVertex& out)
 {
-    WindowVertex out;
     out.q = 1.0 / v.w;
     out.x = (v.x * out.q + 1) * width * 0.5;
     out.y = (v.y * out.q + 1) * height * 0.5;
     out.z = (v.z * out.q + 1) * 0.5;
     out.attributes = v.attributes;
-    return out;
 }
 
 // Whether the triangle shows more texels than it covers pixels.
@@ -238,7 +239,7 @@ void SoftwareContext::drawCollected()
     for (std::int32_t k = 0; inside && k < count; ++k) inside = insideViewVolume(collected_[k]);
     if (inside) {
         collectedWindow_.resize(collected_.size());
-        for (std::int32_t k = 0; k < count; ++k) collectedWindow_[k] = toWindow(collected_[k], width_, height_);
+        for (std::int32_t k = 0; k < count; ++k) toWindow(collected_[k], width_, height_, collectedWindow_[k]);
         // Any of the triangles drawn alone would land the counted blends first.
         resolveBlends();
         lastWasDeferrable_ = false;
@@ -277,7 +278,7 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
     auto& window = window_;
     bool constantColour = true;
     for (std::int32_t k = 0; k < n; ++k) {
-        window[k] = toWindow(clipped[k], width_, height_);
+        toWindow(clipped[k], width_, height_, window[k]);
         constantColour = constantColour && sameColour(window[k], window[0]);
     }
 
