@@ -89,5 +89,18 @@ TEST(BranchingTree, BranchesKeptFromEarlierFramesEqualFreshBuilds)
     EXPECT_EQ(&builtBranch(15.0f), &builtBranch(15.0f));
 }
 
+// More sizes than are kept: the store starts afresh and still hands out the
+// mesh of the size asked for, then finds it again.
+TEST(BranchingTree, MoreSizesThanAreKeptStillGiveEachSizesMesh)
+{
+    for (int k = 0; k < 20000; ++k) {
+        const float size = 1.0f + static_cast<float>(k) * 0.001f;
+        const Mesh& kept = builtBranch(size);
+        ASSERT_EQ(kept.vertexCount(), 5);
+        ASSERT_EQ(kept.vertices()[3].position, Vec3(0.0f, size, 0.0f)) << k;  // apex
+        ASSERT_EQ(&builtBranch(size), &kept) << k;
+    }
+}
+
 }  // namespace
 }  // namespace qelo
