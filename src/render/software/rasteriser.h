@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "render/software/clipper.h"
 #include "render/software/edge_walk.h"
@@ -192,25 +193,28 @@ void TriangleSetup::forEachSpan(SpanFunction&& span) const
         if (covered && low <= high)
             span(row, firstColumn_ + static_cast<std::int32_t>(low), firstColumn_ + static_cast<std::int32_t>(high));
     };
-    // Rows [from, to] by `along` and `other`, or by all three.
-    const auto section = [&](EdgeWalk& along, EdgeWalk& other, EdgeWalk& third, std::int32_t from, std::int32_t to) {
+    // Rows [from, to] by `along` and `other`, or by all three; the third
+    // walk, two divisions, made only then.
+    const auto section = [&](EdgeWalk& along, EdgeWalk& other, auto&& third, std::int32_t from, std::int32_t to) {
         if (along.rising && other.falling) return walkRows(along, other, from, to, span);
         if (along.falling && other.rising) return walkRows(other, along, from, to, span);
-        for (std::int32_t row = from; row <= to; ++row) allThree(along, other, third, row);
+        EdgeWalk& walk = third();
+        for (std::int32_t row = from; row <= to; ++row) allThree(along, other, walk, row);
     };
     EdgeWalk along = walkAt(longEdge_, firstRow_), lower = walkAt(lowerEdge_, firstRow_);
     // Rows with centres below the middle corner: row * 256 + 128 < middleY.
     const auto lastBelow = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(floorPixels(middleY_ - 129), firstRow_ - 1, lastRow_));
     if (lastBelow >= firstRow_) {
-        EdgeWalk upper = walkAt(upperEdge_, firstRow_);
-        section(along, lower, upper, firstRow_, lastBelow);
+        std::optional<EdgeWalk> upper;
+        section(along, lower, [&]() -> EdgeWalk& { return upper.emplace(walkAt(upperEdge_, firstRow_)); }, firstRow_,
+                lastBelow);
     }
     std::int32_t row = lastBelow + 1;
     if (row > lastRow_) return;
     EdgeWalk upper = walkAt(upperEdge_, row);
     if (static_cast<std::int64_t>(row) * subpixels + 128 == middleY_) allThree(along, lower, upper, row++);
-    if (row <= lastRow_) section(along, upper, lower, row, lastRow_);
+    if (row <= lastRow_) section(along, upper, [&]() -> EdgeWalk& { return lower; }, row, lastRow_);
 }
 
 }  // namespace qelo::software
