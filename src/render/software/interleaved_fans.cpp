@@ -23,7 +23,12 @@ struct Point {
     bool operator==(const Point&) const = default;
 };
 
-Point snapped(const WindowVertex& v) { return {snappedPosition(v.x), snappedPosition(v.y)}; }
+Point snapped(const WindowVertex& v)
+{
+    Point p;
+    snappedPoint(v, p.x, p.y);
+    return p;
+}
 
 // (a - o) x (b - o): positive when b lies counter-clockwise of a seen from o.
 // Positions are within +-2^28, so every product fits.

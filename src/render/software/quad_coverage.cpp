@@ -8,8 +8,7 @@ QuadCoverage::QuadCoverage(const WindowVertex* quad, std::int32_t width, std::in
 {
     std::int64_t x[4], y[4];
     for (int k = 0; k < 4; ++k) {
-        x[k] = snappedPosition(quad[k].x);
-        y[k] = snappedPosition(quad[k].y);
+        snappedPoint(quad[k], x[k], y[k]);
     }
     // Strictly convex: the four turns one way and none straight. (Four
     // turns of one sign add up to one full turn: the quad is simple, and

@@ -12,8 +12,7 @@ TriangleSetup::TriangleSetup(const WindowVertex& a, const WindowVertex& b, const
     const WindowVertex* v[3] = {&a, &b, &c};
     std::int64_t x[3], y[3];
     for (int k = 0; k < 3; ++k) {
-        x[k] = snappedPosition(v[k]->x);
-        y[k] = snappedPosition(v[k]->y);
+        snappedPoint(*v[k], x[k], y[k]);
     }
     const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     if (area == 0) return;

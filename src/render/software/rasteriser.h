@@ -16,6 +16,10 @@
 #include <cstdint>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "render/software/clipper.h"
 #include "render/software/edge_walk.h"
 
@@ -50,6 +54,30 @@ inline std::int64_t snappedPosition(double pixels)
     const auto whole = static_cast<std::int64_t>(v);
     const double fraction = v - static_cast<double>(whole);
     return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
+
+// snappedPosition of a vertex's x and y, both at once where there is SSE2:
+// |x| <= 2^28 after clamping, so a 32-bit truncation is the whole part.
+inline void snappedPoint(const WindowVertex& v, std::int64_t& x, std::int64_t& y)
+{
+#if defined(__SSE2__)
+    constexpr double positionLimit = 1 << 20;
+    __m128d p = _mm_set_pd(v.y, v.x);
+    const __m128d number = _mm_cmpeq_pd(p, p);  // false for NaN, which becomes the limit
+    p = _mm_or_pd(_mm_and_pd(number, p), _mm_andnot_pd(number, _mm_set1_pd(positionLimit)));
+    // x86's max and min (a > b ? a : b) clamp as std::clamp does when no NaN is left.
+    p = _mm_min_pd(_mm_max_pd(p, _mm_set1_pd(-positionLimit)), _mm_set1_pd(positionLimit));
+    const __m128d scaled = _mm_mul_pd(p, _mm_set1_pd(static_cast<double>(subpixels)));
+    const __m128i whole = _mm_cvttpd_epi32(scaled);
+    const __m128d fraction = _mm_sub_pd(scaled, _mm_cvtepi32_pd(whole));  // exact
+    const int up = _mm_movemask_pd(_mm_cmpge_pd(fraction, _mm_set1_pd(0.5)));
+    const int down = _mm_movemask_pd(_mm_cmple_pd(fraction, _mm_set1_pd(-0.5)));
+    x = std::int64_t{_mm_cvtsi128_si32(whole)} + (up & 1) - (down & 1);
+    y = std::int64_t{_mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))} + (up >> 1) - (down >> 1);
+#else
+    x = snappedPosition(v.x);
+    y = snappedPosition(v.y);
+#endif
 }
 
 // An attribute's value at pixel centre (i, j): atOrigin + dx * i + dy * j.

@@ -294,6 +294,26 @@ TEST(SoftwareCoverage, ClippingKeepsWhatIsInsideTheViewVolume)
         }
 }
 
+// A corner's x and y snapped together as each alone: halves of a 1/256 pixel
+// away from zero, the clamp at 2^20 pixels, NaN and infinities.
+TEST(SoftwareCoverage, ACornerSnapsAsEachCoordinateAlone)
+{
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    const double values[] = {0.0, -0.0, 1.0 / 512, -1.0 / 512, 3.0 / 512, -3.0 / 512, 0.99 / 512, 123.456, -123.456,
+                             1023.9999, 1 << 20, -(1 << 20), (1 << 20) + 0.5, -(1 << 20) - 7.0, 1e30, -1e30, inf, -inf,
+                             nan};
+    for (const double x : values)
+        for (const double y : values) {
+            software::WindowVertex v;
+            v.x = x;
+            v.y = y;
+            std::int64_t sx = 0, sy = 0;
+            software::snappedPoint(v, sx, sy);
+            EXPECT_EQ(sx, software::snappedPosition(x)) << x;
+            EXPECT_EQ(sy, software::snappedPosition(y)) << y;
+        }
+}
+
 TEST(SoftwareCoverage, AFloorReachingBehindTheEyeFillsTheViewBelowTheHorizon)
 {
     SoftwareContext context(32, 32);
