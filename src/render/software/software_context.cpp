@@ -61,7 +61,9 @@ SoftwareContext::SoftwareContext(std::int32_t width, std::int32_t height)
       height_(std::max(1, height)),
       picture_(static_cast<std::size_t>(width_) * height_ * 4, 0),
       deferred_(width_, height_),
-      depth_(static_cast<std::size_t>(width_) * height_, farthestDepth)
+      depth_(static_cast<std::size_t>(width_) * height_, farthestDepth),
+      collected_(maxCollected),
+      collectedWindow_(maxCollected)
 {
 }
 
@@ -182,7 +184,7 @@ void SoftwareContext::begin(Primitive primitive)
     verticesPerPrimitive_ = primitive == Primitive::quads ? 4 : 3;
     pendingCount_ = 0;
     collecting_ = primitive == Primitive::triangles && !blend_ && !depthTest_ && !texture2D_ && !cullFace_;
-    collected_.clear();
+    collectedCount_ = 0;
     clipFromObject_ = multiply(projection_.top(), modelView_.top());
 }
 
@@ -190,8 +192,9 @@ void SoftwareContext::vertex(float x, float y, float z)
 {
     if (!inside_) return misuse("vertex outside begin/end");
     const Matrix4& m = clipFromObject_;
-    // Held back triangles' vertices go straight where they are kept.
-    ClipVertex& v = collecting_ ? collected_.emplace_back() : pending_[pendingCount_];
+    // Held back triangles' vertices go straight where they are kept (room
+    // made beforehand: no call here, so nothing is saved around one).
+    ClipVertex& v = collecting_ ? collected_[collectedCount_++] : pending_[pendingCount_];
     ++pendingCount_;
 #if defined(__SSE2__)
     // x and y, then z and w, two lanes at once: the same products and sums
@@ -215,7 +218,7 @@ void SoftwareContext::vertex(float x, float y, float z)
     if (pendingCount_ < verticesPerPrimitive_) return;
     pendingCount_ = 0;
     if (!collecting_) return drawPolygon(pending_.data(), verticesPerPrimitive_);
-    if (collected_.size() >= maxCollected) {
+    if (collectedCount_ >= maxCollected) {
         drawCollected();  // as many as are held: these, then the rest one by one
         collecting_ = false;
     }
@@ -226,7 +229,7 @@ void SoftwareContext::end()
     if (!inside_) return misuse("end without begin");
     inside_ = false;
     // An unfinished primitive draws nothing.
-    if (collecting_) collected_.resize(collected_.size() - static_cast<std::size_t>(pendingCount_));
+    if (collecting_) collectedCount_ -= static_cast<std::size_t>(pendingCount_);
     pendingCount_ = 0;
     if (collecting_) drawCollected();
     collecting_ = false;
@@ -234,23 +237,22 @@ void SoftwareContext::end()
 
 void SoftwareContext::drawCollected()
 {
-    const auto count = static_cast<std::int32_t>(collected_.size());
+    const auto count = static_cast<std::int32_t>(collectedCount_);
     bool inside = count >= 24;  // four wedges a fan at least
     for (std::int32_t k = 0; inside && k < count; ++k) inside = insideViewVolume(collected_[k]);
     if (inside) {
-        collectedWindow_.resize(collected_.size());
         for (std::int32_t k = 0; k < count; ++k) toWindow(collected_[k], width_, height_, collectedWindow_[k]);
         // Any of the triangles drawn alone would land the counted blends first.
         resolveBlends();
         lastWasDeferrable_ = false;
         if (drawInterleavedFans(collectedWindow_.data(), count, picture_.data(), width_, height_)) {
             pictureClear_ = false;
-            collected_.clear();
+            collectedCount_ = 0;
             return;
         }
     }
     for (std::int32_t k = 0; k + 3 <= count; k += 3) drawPolygon(collected_.data() + k, 3);
-    collected_.clear();
+    collectedCount_ = 0;
 }
 
 void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count)

@@ -163,8 +163,9 @@ private:
     // make a pair of interleaved fans; at most maxCollected vertices.
     static constexpr std::size_t maxCollected = 6 * 256;
     bool collecting_ = false;
-    std::vector<ClipVertex> collected_;
-    std::vector<WindowVertex> collectedWindow_;
+    std::vector<ClipVertex> collected_;  // maxCollected, the first collectedCount_ held
+    std::vector<WindowVertex> collectedWindow_;  // maxCollected
+    std::size_t collectedCount_ = 0;
 
     TextureStore textures_;
     TextureId bound_ = 0;
