@@ -9,41 +9,28 @@ namespace qelo {
 
 namespace {
 
-// A vertex attribute's floats as bits: equal bits, the same current value.
-template <std::size_t n>
-std::array<std::uint32_t, n> bitsOf(const float (&values)[n])
+// A vertex's attributes as drawn: texture coordinate (0-1), colour with its
+// alpha scaled (2-5), normal (6-8).
+using Attributes = std::array<float, 9>;
+constexpr int texCoordAt = 0, colourAt = 2, normalAt = 6;
+
+Attributes attributesOf(const MeshVertex& v, float alphaScale)
 {
-    std::array<std::uint32_t, n> bits;
-    std::memcpy(bits.data(), values, sizeof values);
-    return bits;
+    return {v.texCoord.x, v.texCoord.y, v.colour.red, v.colour.green, v.colour.blue, v.colour.alpha * alphaScale,
+            v.normal.x, v.normal.y, v.normal.z};
 }
 
-// A vertex's attributes as drawn: texture coordinate, colour (alpha scaled),
-// normal, as bits.
-struct AttributeBits {
-    std::array<std::uint32_t, 2> texCoord;
-    std::array<std::uint32_t, 4> colour;
-    std::array<std::uint32_t, 3> normal;
-    float values[9];
-    bool operator==(const AttributeBits& other) const
-    {
-        return texCoord == other.texCoord && colour == other.colour && normal == other.normal;
-    }
-};
-
-AttributeBits attributeBits(const MeshVertex& v, float alphaScale)
+// Whether floats [from, from + count) of a and b are the same bits: the same
+// current value.
+bool sameBits(const Attributes& a, const Attributes& b, int from, int count)
 {
-    AttributeBits bits;
-    const float texCoord[2] = {v.texCoord.x, v.texCoord.y};
-    const float colour[4] = {v.colour.red, v.colour.green, v.colour.blue, v.colour.alpha * alphaScale};
-    const float normal[3] = {v.normal.x, v.normal.y, v.normal.z};
-    bits.texCoord = bitsOf(texCoord);
-    bits.colour = bitsOf(colour);
-    bits.normal = bitsOf(normal);
-    std::memcpy(bits.values, texCoord, sizeof texCoord);
-    std::memcpy(bits.values + 2, colour, sizeof colour);
-    std::memcpy(bits.values + 6, normal, sizeof normal);
-    return bits;
+    for (int k = from; k < from + count; ++k) {
+        std::uint32_t x, y;
+        std::memcpy(&x, &a[static_cast<std::size_t>(k)], sizeof x);
+        std::memcpy(&y, &b[static_cast<std::size_t>(k)], sizeof y);
+        if (x != y) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -64,9 +51,10 @@ void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, 
     // vertex has the same attributes (a branch: one colour, no texture
     // coordinate or normal) they are compared once, not at every corner.
     bool uniform = count > 0;
-    const AttributeBits firstBits = uniform ? attributeBits(vertexList[0], alphaScale) : AttributeBits{};
-    for (std::uint32_t k = 1; uniform && k < count; ++k) uniform = attributeBits(vertexList[k], alphaScale) == firstBits;
-    AttributeBits last{};
+    const Attributes firstVertex = uniform ? attributesOf(vertexList[0], alphaScale) : Attributes{};
+    for (std::uint32_t k = 1; uniform && k < count; ++k)
+        uniform = sameBits(attributesOf(vertexList[k], alphaScale), firstVertex, 0, 9);
+    Attributes last{};
     bool first = true;
     for (const MeshTriangle& triangle : triangles()) {
         const std::int32_t corners[3] = {triangle.a, triangle.b, triangle.c};
@@ -78,12 +66,11 @@ void Mesh::draw(DrawingContext& gl, const Vec3& position, const Vec3& rotation, 
         for (const std::int32_t index : corners) {
             const MeshVertex& v = vertexList[static_cast<std::size_t>(index)];
             if (first || !uniform) {
-                const AttributeBits bits = uniform ? firstBits : attributeBits(v, alphaScale);
-                const float* values = bits.values;
-                if (first || bits.texCoord != last.texCoord) gl.texCoord(values[0], values[1]);
-                if (first || bits.colour != last.colour) gl.colour(values[2], values[3], values[4], values[5]);
-                if (first || bits.normal != last.normal) gl.normal(values[6], values[7], values[8]);
-                last = bits;
+                const Attributes a = uniform ? firstVertex : attributesOf(v, alphaScale);
+                if (first || !sameBits(a, last, texCoordAt, 2)) gl.texCoord(a[0], a[1]);
+                if (first || !sameBits(a, last, colourAt, 4)) gl.colour(a[2], a[3], a[4], a[5]);
+                if (first || !sameBits(a, last, normalAt, 3)) gl.normal(a[6], a[7], a[8]);
+                last = a;
                 first = false;
             }
             gl.vertex(v.position.x, v.position.y, v.position.z);
