@@ -80,20 +80,29 @@ TEST(MeshDraw, SendsValidTrianglesInOrderAndLeavesOutThoseNamingMissingVertices)
     expectVertex(drawn[1][2], 10, 10, 0.1f);
 }
 
+// A right triangle's three corners (100 pixels a side) with alpha `alpha`
+// and texture coordinate (s[k], 0.5) at corner k, and `triangles` triangles
+// to be set.
+Mesh cornerMesh(int triangles, float alpha, const float (&s)[3])
+{
+    Mesh mesh(3, triangles);
+    const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
+    for (int k = 0; k < 3; ++k) {
+        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
+        v.position = {corners[k][0], corners[k][1], 0};
+        v.colour.alpha = alpha;
+        v.texCoord = {s[k], 0.5f};
+    }
+    return mesh;
+}
+
 // An attribute every vertex shares is set once, yet over whatever was
 // current before the mesh: every vertex arrives with the mesh's colour and
 // its own texture coordinate (one vertex's differs), and GL is left with the
 // mesh's normal (all zeros, as a mesh's start).
 TEST(MeshDraw, AnAttributeSharedByEveryVertexStillReplacesTheCurrentOne)
 {
-    Mesh mesh(3, 2);
-    const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
-    for (int k = 0; k < 3; ++k) {
-        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
-        v.position = {corners[k][0], corners[k][1], 0};
-        v.colour.alpha = 0.6f;
-        v.texCoord = {k == 2 ? 0.75f : 0.25f, 0.5f};
-    }
+    Mesh mesh = cornerMesh(2, 0.6f, {0.25f, 0.25f, 0.75f});
     mesh.triangles()[0] = {0, 1, 2};
     mesh.triangles()[1] = {1, 0, 2};
     showContext();
@@ -120,14 +129,7 @@ TEST(MeshDraw, AnAttributeSharedByEveryVertexStillReplacesTheCurrentOne)
 // with no triangle drawn none is set.
 TEST(MeshDraw, VerticesAllAlikeSetTheirAttributesBeforeTheFirstTriangleDrawn)
 {
-    Mesh mesh(3, 3);
-    const float corners[3][2] = {{10, 10}, {110, 10}, {110, 110}};
-    for (int k = 0; k < 3; ++k) {
-        MeshVertex& v = mesh.vertices()[static_cast<std::size_t>(k)];
-        v.position = {corners[k][0], corners[k][1], 0};
-        v.colour.alpha = 0.8f;
-        v.texCoord = {0.625f, 0.5f};
-    }
+    Mesh mesh = cornerMesh(3, 0.8f, {0.625f, 0.625f, 0.625f});
     mesh.triangles()[0] = {0, 1, 3};
     mesh.triangles()[1] = {0, 1, 2};
     mesh.triangles()[2] = {2, 1, 0};
