@@ -8,6 +8,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 namespace qelo::software {
 namespace {
@@ -49,6 +52,42 @@ std::int32_t blendFours(std::uint8_t* pixels, std::int32_t* differences, std::in
     n = _mm_cvtsi128_si32(carry);
     return column;
 }
+
+// Counts (never negative) above `settled` lowered to it.
+inline __m128i clampedCounts(__m128i counts, __m128i settled)
+{
+#if defined(__wasm_simd128__)
+    return static_cast<__m128i>(wasm_i32x4_min(static_cast<v128_t>(counts), static_cast<v128_t>(settled)));
+#else
+    const __m128i above = _mm_cmpgt_epi32(counts, settled);
+    return _mm_or_si128(_mm_and_si128(above, settled), _mm_andnot_si128(above, counts));
+#endif
+}
+
+// blendFours over pixels known to be (0, 0, 0, 0): each takes its count's
+// value from the table, unread.
+std::int32_t fillFours(std::uint8_t* pixels, std::int32_t* differences, std::int32_t column, std::int32_t end,
+                       std::int32_t& n, const std::uint32_t* overZero, std::int32_t settled)
+{
+    const __m128i zero = _mm_setzero_si128(), settledLanes = _mm_set1_epi32(settled);
+    __m128i carry = _mm_set1_epi32(n);
+    for (; column + 4 <= end; column += 4) {
+        auto* fourDifferences = reinterpret_cast<__m128i*>(differences + column);
+        __m128i counts = _mm_loadu_si128(fourDifferences);
+        _mm_storeu_si128(fourDifferences, zero);
+        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 4));
+        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 8));
+        counts = _mm_add_epi32(counts, carry);
+        carry = _mm_shuffle_epi32(counts, 0xFF);
+        alignas(16) std::int32_t count[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(count), clampedCounts(counts, settledLanes));
+        const auto over = [&](std::int32_t k) { return static_cast<std::int32_t>(overZero[count[k]]); };
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + static_cast<std::size_t>(column) * 4),
+                         _mm_set_epi32(over(3), over(2), over(1), over(0)));
+    }
+    n = _mm_cvtsi128_si32(carry);
+    return column;
+}
 #endif
 
 }  // namespace
@@ -58,8 +97,10 @@ DeferredBlend::DeferredBlend(std::int32_t width, std::int32_t height)
 {
 }
 
-void DeferredBlend::start(std::uint32_t source, BlendFactor sourceFactor, BlendFactor destinationFactor)
+void DeferredBlend::start(std::uint32_t source, BlendFactor sourceFactor, BlendFactor destinationFactor,
+                          bool overClear)
 {
+    overClear_ = overClear;
     source_ = source;
     sourceFactor_ = sourceFactor;
     destinationFactor_ = destinationFactor;
@@ -131,23 +172,28 @@ void DeferredBlend::resolve(std::uint8_t* rgba)
             value = after;
         }
     };
+    const bool overClear = overClear_;
+    overClear_ = false;  // the picture now holds the run's pixels
     forEachCountedRow([&](std::int32_t row, std::int32_t* differences, std::int32_t from, std::int32_t end) {
         std::uint8_t* pixels = rgba + static_cast<std::size_t>(row) * width_ * 4;
         std::int32_t n = 0;
         std::int32_t column = from;
 #if defined(__SSE2__)
-        column = blendFours(pixels, differences, column, end, n, blendCounted, overZero.data(), settled);
+        if (overClear) column = fillFours(pixels, differences, column, end, n, overZero.data(), settled);
+        else column = blendFours(pixels, differences, column, end, n, blendCounted, overZero.data(), settled);
 #endif
         for (; column < end; ++column) {
             n += differences[column];
             differences[column] = 0;
-            if (n > 0) blendCounted(pixels + static_cast<std::size_t>(column) * 4, n);
+            if (overClear) std::memcpy(pixels + static_cast<std::size_t>(column) * 4, &overZero[std::min(n, settled)], 4);
+            else if (n > 0) blendCounted(pixels + static_cast<std::size_t>(column) * 4, n);
         }
     });
 }
 
 void DeferredBlend::discard()
 {
+    overClear_ = true;
     forEachCountedRow([](std::int32_t, std::int32_t* differences, std::int32_t from, std::int32_t end) {
         std::fill(differences + from, differences + end, 0);
     });

@@ -33,8 +33,10 @@ public:
         return source == source_ && sourceFactor == sourceFactor_ && destinationFactor == destinationFactor_;
     }
     // Starts a run of this colour (RGBA bytes in memory order) and factors;
-    // nothing may be pending.
-    void start(std::uint32_t source, BlendFactor sourceFactor, BlendFactor destinationFactor);
+    // nothing may be pending. `overClear`: the picture is all (0, 0, 0, 0)
+    // and nothing but this run draws on it until it is resolved, so resolve()
+    // takes every pixel from the table without reading it.
+    void start(std::uint32_t source, BlendFactor sourceFactor, BlendFactor destinationFactor, bool overClear);
     // One blend more over columns from..to (inclusive) of `row`, within the picture.
     void add(std::int32_t row, std::int32_t from, std::int32_t to)
     {
@@ -53,7 +55,8 @@ public:
     }
     // Applies the pending blends to `rgba` (width x height RGBA bytes) and forgets them.
     void resolve(std::uint8_t* rgba);
-    // Forgets the pending blends (the picture they were for was cleared).
+    // Forgets the pending blends: the picture they were for was cleared
+    // (the run goes on over a clear picture).
     void discard();
 
 private:
@@ -72,6 +75,7 @@ private:
     std::vector<std::int32_t> counts_;  // one row's differences, width + 1
     std::int32_t firstRow_, lastRow_;
     std::uint32_t source_ = 0;
+    bool overClear_ = false;
     BlendFactor sourceFactor_ = BlendFactor::one, destinationFactor_ = BlendFactor::zero;
 };
 

@@ -276,6 +276,7 @@ void SoftwareContext::drawPolygon(const ClipVertex* vertices, std::int32_t count
 
 void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
 {
+    const bool wasClear = pictureClear_;
     pictureClear_ = false;
     auto& window = window_;
     bool constantColour = true;
@@ -310,12 +311,17 @@ void SoftwareContext::drawClipped(const ClipVertex* clipped, std::int32_t n)
         std::memcpy(&source, bytes, 4);
         const bool sameRun = deferred_.holds(source, source_, destination_) && !deferred_.full();
         if (!sameRun || !(deferred_.pending() || lastWasDeferrable_)) {
-            // The first primitive of a run is drawn at once: a lone one costs no counting.
+            // The first primitive of a run is drawn at once: a lone one costs
+            // no counting. Over a picture still clear it is counted too: then
+            // every pixel the run reaches starts from zero, and the resolve
+            // reads none.
             resolveBlends();
-            deferred_.start(source, source_, destination_);
+            deferred_.start(source, source_, destination_, wasClear);
             lastWasDeferrable_ = true;
-            drawTriangles(window.data(), n, nullptr, true, true);
-            return;
+            if (!wasClear) {
+                drawTriangles(window.data(), n, nullptr, true, true);
+                return;
+            }
         }
         const auto add = [&](std::int32_t row, std::int32_t from, std::int32_t to) { deferred_.add(row, from, to); };
         if (n == 4) {  // the ring stack's pieces: both triangles' spans at once

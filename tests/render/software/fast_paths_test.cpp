@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "render/software/blend.h"
@@ -57,14 +58,19 @@ void expectSamePicture(Draw draw, const char* what)
 
 // Overlapping triangles and quads, runs of one colour of various lengths;
 // some pixels are covered hundreds of times, some start non-zero, alone or
-// in runs.
-void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, BlendFactor destination)
+// in runs. Without the background the first run starts on the clear
+// picture, whose pixels the counting takes as zero unread; with only two
+// runs (the first empty) its pixels are not drawn over afterwards.
+void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, BlendFactor destination,
+              bool background, int runs)
 {
     pixelProjection(context);
     context.colour(0.9f, 0.2f, 0.5f, 0.7f);
-    rectangle(context, 0, 0, side, side / 4.0f);  // a non-zero background at the bottom
-    for (int x = 1; x < side; x += 7)  // and single columns of it above, among clear pixels
-        rectangle(context, static_cast<float>(x), side / 4.0f, x + 1.0f, side / 2.0f);
+    if (background) {
+        rectangle(context, 0, 0, side, side / 4.0f);  // a non-zero background at the bottom
+        for (int x = 1; x < side; x += 7)  // and single columns of it above, among clear pixels
+            rectangle(context, static_cast<float>(x), side / 4.0f, x + 1.0f, side / 2.0f);
+    }
     if (reference) context.enable(Capability::depthTest);
     context.enable(Capability::blend);
     context.blendFunction(source, destination);
@@ -72,7 +78,7 @@ void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, Blen
     std::uniform_real_distribution<float> unit(0, 1);
     const float colours[3][4] = {{0.02f, 0.5f, 0.9f, 0.06f}, {0.3f, 0.3f, 0.1f, 0.5f}, {1, 1, 1, 1}};
     float z = -0.99f;
-    for (int run = 0; run < 12; ++run) {
+    for (int run = 0; run < runs; ++run) {
         const float* c = colours[run % 3];
         context.colour(c[0], c[1], c[2], c[3]);
         const int length = run == 4 ? 1 : 40 * run;
@@ -84,7 +90,7 @@ void drawLoad(SoftwareContext& context, bool reference, BlendFactor source, Blen
             context.vertex(x + 20, y + 25, z);
             if (k % 2) context.vertex(x - unit(random) * 5, y + 20, z);
             context.end();
-            if (run == 7 && k == 100) pictureOf(context);  // reading the picture mid-run
+            if ((run == 1 || run == 7) && k == 20) pictureOf(context);  // reading the picture mid-run
         }
     }
 }
@@ -95,9 +101,12 @@ TEST(SoftwareFastPaths, CountedBlendRunsGiveThePictureOfDrawingOneByOne)
                                      {BlendFactor::sourceAlpha, BlendFactor::one},
                                      {BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha}};
     for (const auto& pair : pairs)
-        expectSamePicture(
-            [&](SoftwareContext& context, bool reference) { drawLoad(context, reference, pair[0], pair[1]); },
-            "counted runs");
+        for (const auto& [background, runs] : {std::pair{true, 12}, std::pair{false, 12}, std::pair{false, 2}})
+            expectSamePicture(
+                [&](SoftwareContext& context, bool reference) {
+                    drawLoad(context, reference, pair[0], pair[1], background, runs);
+                },
+                background ? "counted runs" : "counted runs from a clear picture");
 }
 
 // An opaque colour under (sourceAlpha, oneMinusSourceAlpha), or any colour
