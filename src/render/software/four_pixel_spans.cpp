@@ -223,15 +223,8 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
     const __m128i j0Fixed = _mm_and_si128(jFixed, heightMask);
     const __m128i row0Fixed = rowStart(j0Fixed);
     const __m128i row1Fixed = rowStart(_mm_and_si128(_mm_add_epi32(j0Fixed, oneInt), heightMask));
-    for (std::int32_t n = 0; n < count; n += 4) {
-        // The last group may be partial: it goes through `partial`; its lanes
-        // past the span are computed (every texel index is wrapped into the
-        // image) but not written back.
-        const std::size_t bytes = count - n >= 4 ? 16 : static_cast<std::size_t>(count - n) * 4;
-        alignas(16) std::uint8_t partial[16] = {};
-        std::uint8_t* target = bytes == 16 ? pixel + 4 * n : partial;
-        if (bytes < 16 && span.blend) std::memcpy(partial, pixel + 4 * n, bytes);
-        const __m128 position = _mm_add_ps(_mm_set1_ps(static_cast<float>(n)), lanes);  // exact integers
+    // Four pixels from pixel n on, to `target`; `position` holds n to n + 3 (exact integers).
+    const auto group = [&](__m128 position, std::uint8_t* target) __attribute__((always_inline)) {
         __m128 s = _mm_add_ps(_mm_set1_ps(span.s), _mm_mul_ps(_mm_set1_ps(span.sStep), position));
         __m128 t = _mm_add_ps(_mm_set1_ps(span.t), _mm_mul_ps(_mm_set1_ps(span.tStep), position));
         if (sampling != Sampling::bilinearOneRow && span.perspective) {
@@ -297,17 +290,30 @@ std::int32_t texturedFours(const TexturedSpan& span, std::uint8_t* pixel, std::i
                          : blendFour(result, destination, sourceLine, destinationLine);
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target), result);
-        if (bytes < 16) std::memcpy(pixel + 4 * n, partial, bytes);
+    };
+    __m128 position = lanes;
+    std::int32_t n = 0;
+    for (; n + 4 <= count; n += 4, position = _mm_add_ps(position, _mm_set1_ps(4))) group(position, pixel + 4 * n);
+    if (n < count) {
+        // The last group, partial, goes through `partial`: its lanes past the
+        // span are computed (every texel index is wrapped into the image) but
+        // not written back.
+        const auto bytes = static_cast<std::size_t>(count - n) * 4;
+        alignas(16) std::uint8_t partial[16] = {};
+        if (span.blend) std::memcpy(partial, pixel + 4 * n, bytes);
+        group(position, partial);
+        std::memcpy(pixel + 4 * n, partial, bytes);
     }
     return count;
 }
 
 // Whether s, as the loop computes it (s + sStep * n in floats), lies in
-// [0, 1) at every lane of the groups covering `count` pixels. The computed s
-// is monotone in n, so its ends decide.
+// [0, 1) at each of the `count` pixels. The computed s is monotone in n, so
+// its ends decide. (The lanes a last group computes past the span are not
+// written; their texel indices are masked into the image whatever s is.)
 bool sWithinOneTurn(const TexturedSpan& span, std::int32_t count)
 {
-    const float last = static_cast<float>((count + 3) / 4 * 4 - 1);
+    const float last = static_cast<float>(count - 1);
     const float first = span.s + span.sStep * 0.0f, end = span.s + span.sStep * last;
     return first >= 0 && first < 1 && end >= 0 && end < 1;  // false for NaN
 }

@@ -259,10 +259,10 @@ void drawTextured(SoftwareContext& context, TextureFilter filter, bool perspecti
 }
 
 // Upright tiles 58 pixels wide whose s at the first pixel's centre lies in
-// [0, 1) and runs to 0.7, to exactly 1 at the right edge, or on beyond 2^23
-// (where s reads as 0; its left edge is far below 0 for the first centre to
-// be 0.5): where s stays below 1 the texture is not wrapped, elsewhere it
-// must be.
+// [0, 1) and runs to 0.7, to exactly 1 at the right edge, past 1 at the last
+// pixel only (1.015) or at the last dozen (1.2), or on beyond 2^23 (where s
+// reads as 0; its left edge is far below 0 for the first centre to be 0.5):
+// where s stays below 1 the texture is not wrapped, elsewhere it must be.
 void drawTiles(SoftwareContext& context)
 {
     pixelProjection(context);
@@ -274,19 +274,19 @@ void drawTiles(SoftwareContext& context)
     context.enable(Capability::texture2D);
     context.enable(Capability::blend);
     context.blendFunction(BlendFactor::sourceAlpha, BlendFactor::oneMinusSourceAlpha);
-    const float ends[3] = {0.7f, 1.0f, 3e8f};
-    for (int k = 0; k < 3; ++k) {
-        const float bottom = 2 + 20 * k;
-        const float s = k < 2 ? 0.1f : static_cast<float>((0.5 - 3e8 / 116) * 116 / 115);
+    const float ends[5] = {0.7f, 1.0f, 1.015f, 1.2f, 3e8f};
+    for (int k = 0; k < 5; ++k) {
+        const float bottom = 2 + 12 * k;
+        const float s = k < 4 ? 0.1f : static_cast<float>((0.5 - 3e8 / 116) * 116 / 115);
         context.begin(Primitive::quads);
         context.texCoord(s, 0.2f);
         context.vertex(3, bottom);
         context.texCoord(ends[k], 0.2f);
         context.vertex(61, bottom);
         context.texCoord(ends[k], 0.9f);
-        context.vertex(61, bottom + 18);
+        context.vertex(61, bottom + 10);
         context.texCoord(s, 0.9f);
-        context.vertex(3, bottom + 18);
+        context.vertex(3, bottom + 10);
         context.end();
     }
 }
