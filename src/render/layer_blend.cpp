@@ -235,12 +235,6 @@ bool anyAlpha(__m128i texels)
 #endif
 }
 
-bool allOpaque(__m128i texels)
-{
-    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphaMask), alphaMask)) == 0xFFFF;
-}
-
 bool anyByte(__m128i pixels)
 {
 #ifdef __wasm_simd128__
@@ -257,32 +251,91 @@ struct LayerPass {
     AlphaLine line;  // when not asIs
 };
 
+// Where a layer's blend alphas come from: its texels' own alphas (alphaAsIs),
+// an AlphaLine that was found, or the float rule. Each way has loops of its
+// own, chosen once a layer and chunk.
+enum class Alphas { own, line, rule };
+
+Alphas alphasOf(const LayerPass& layer)
+{
+    return layer.asIs ? Alphas::own : layer.line.found ? Alphas::line : Alphas::rule;
+}
+
 // Four texels known not to be transparent over four frame pixels (over
 // transparent black when `overNothing`), at the layer's blend alphas.
+// Opaque texels at their own alpha come out as they are (x * 255 / 255 and
+// x * 0 / 255 round exactly), as any blend gives them.
+template <Alphas alphas>
 __m128i blendTexels(__m128i frame, __m128i texels, const LayerPass& layer, bool overNothing)
 {
-    if (layer.asIs) return blendFourAtOwnAlpha(frame, texels, overNothing);
-    const __m128i blendA = layer.line.found ? alphasAlong(texels, layer.line) : blendAlphas(texels, layer.opacity);
-    return overNothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
+    if constexpr (alphas == Alphas::own) {
+        return blendFourAtOwnAlpha(frame, texels, overNothing);
+    } else {
+        const __m128i blendA =
+            alphas == Alphas::line ? alphasAlong(texels, layer.line) : blendAlphas(texels, layer.opacity);
+        return overNothing ? blendFourOverNothing(texels, blendA) : blendFour(frame, texels, blendA);
+    }
 }
 
 // Four texels over the four pixels of the frame at `at`. Texels of alpha 0
-// leave the frame as it is; opaque texels at their own alpha replace it
-// (x * 255 / 255 and x * 0 / 255 round exactly); over transparent black
-// the frame's products are 0, which the blend over nothing leaves out.
+// leave the frame as it is; over transparent black the frame's products
+// are 0, which the blend over nothing leaves out.
+template <Alphas alphas>
 void blendBlock(std::uint8_t* at, __m128i texels, const LayerPass& layer)
 {
     if (!anyAlpha(texels)) return;
     __m128i* pixel = reinterpret_cast<__m128i*>(at);
-    if (layer.asIs && allOpaque(texels)) return _mm_storeu_si128(pixel, texels);
     const __m128i frame = _mm_loadu_si128(pixel);
-    _mm_storeu_si128(pixel, blendTexels(frame, texels, layer, !anyByte(frame)));
+    _mm_storeu_si128(pixel, blendTexels<alphas>(frame, texels, layer, !anyByte(frame)));
+}
+
+// The first layer over transparent black, pixels [from, to) in blocks of
+// four: it writes every block, its transparent stretches as zeros sixteen
+// pixels at a time.
+template <Alphas alphas>
+void firstLayer(std::uint8_t* out, const LayerPass& first, std::size_t from, std::size_t to)
+{
+    const auto overNothing = [&first](__m128i texels) {
+        if (!anyAlpha(texels)) return _mm_setzero_si128();
+        return blendTexels<alphas>(_mm_setzero_si128(), texels, first, true);
+    };
+    std::size_t at = from;
+    for (; at + 16 <= to; at += 16) {
+        const auto* texels = reinterpret_cast<const __m128i*>(first.rgba + at * 4);
+        const __m128i group[4] = {_mm_loadu_si128(texels), _mm_loadu_si128(texels + 1), _mm_loadu_si128(texels + 2),
+                                  _mm_loadu_si128(texels + 3)};
+        const bool any = anyAlpha(_mm_or_si128(_mm_or_si128(group[0], group[1]), _mm_or_si128(group[2], group[3])));
+        for (int k = 0; k < 4; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (at + 4 * k) * 4),
+                             any ? overNothing(group[k]) : _mm_setzero_si128());
+    }
+    for (; at < to; at += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at * 4),
+                         overNothing(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + at * 4))));
+}
+
+// A layer over the frame, pixels [from, to) in blocks of four; its
+// transparent stretches (most of it) passed over sixteen pixels at a time.
+template <Alphas alphas>
+void nextLayer(std::uint8_t* out, const LayerPass& layer, std::size_t from, std::size_t to)
+{
+    std::size_t i = from;
+    for (; i + 16 <= to; i += 16) {
+        const auto* texels = reinterpret_cast<const __m128i*>(layer.rgba + i * 4);
+        const __m128i a = _mm_loadu_si128(texels), b = _mm_loadu_si128(texels + 1);
+        const __m128i c = _mm_loadu_si128(texels + 2), d = _mm_loadu_si128(texels + 3);
+        if (!anyAlpha(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)))) continue;
+        blendBlock<alphas>(out + i * 4, a, layer);
+        blendBlock<alphas>(out + i * 4 + 16, b, layer);
+        blendBlock<alphas>(out + i * 4 + 32, c, layer);
+        blendBlock<alphas>(out + i * 4 + 48, d, layer);
+    }
+    for (; i < to; i += 4)
+        blendBlock<alphas>(out + i * 4, _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer.rgba + i * 4)), layer);
 }
 
 // Pixels a chunk: the layers are blended one after another over a chunk of
 // the frame that stays in the cache (32 KB of frame and 32 KB a layer).
-// Layer by layer, the transparent stretches of a layer (most of it) are
-// passed over sixteen pixels at a time.
 constexpr std::size_t chunkPixels = 8192;
 
 // Pixels from `done` on, in blocks of four; returns where the blocks end.
@@ -302,41 +355,18 @@ std::size_t composeSse2(std::uint8_t* out, std::span<const LayerView> layers, st
 
     for (std::size_t from = done; from < end; from += chunkPixels) {
         const std::size_t to = std::min(end, from + chunkPixels);
-        // The first layer over transparent black writes every block; its
-        // transparent stretches as zeros, sixteen pixels at a time.
         const LayerPass& first = passes.front();
-        const auto overNothing = [&first](__m128i texels) {
-            if (!anyAlpha(texels)) return _mm_setzero_si128();
-            return first.asIs && allOpaque(texels) ? texels : blendTexels(_mm_setzero_si128(), texels, first, true);
-        };
-        std::size_t at = from;
-        for (; at + 16 <= to; at += 16) {
-            const auto* texels = reinterpret_cast<const __m128i*>(first.rgba + at * 4);
-            const __m128i group[4] = {_mm_loadu_si128(texels), _mm_loadu_si128(texels + 1),
-                                      _mm_loadu_si128(texels + 2), _mm_loadu_si128(texels + 3)};
-            const bool any = anyAlpha(_mm_or_si128(_mm_or_si128(group[0], group[1]), _mm_or_si128(group[2], group[3])));
-            for (int k = 0; k < 4; ++k)
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (at + 4 * k) * 4),
-                                 any ? overNothing(group[k]) : _mm_setzero_si128());
+        switch (alphasOf(first)) {
+        case Alphas::own: firstLayer<Alphas::own>(out, first, from, to); break;
+        case Alphas::line: firstLayer<Alphas::line>(out, first, from, to); break;
+        case Alphas::rule: firstLayer<Alphas::rule>(out, first, from, to); break;
         }
-        for (; at < to; at += 4)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at * 4),
-                             overNothing(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first.rgba + at * 4))));
         for (std::size_t k = 1; k < passes.size(); ++k) {
-            const LayerPass& layer = passes[k];
-            std::size_t i = from;
-            for (; i + 16 <= to; i += 16) {
-                const auto* texels = reinterpret_cast<const __m128i*>(layer.rgba + i * 4);
-                const __m128i a = _mm_loadu_si128(texels), b = _mm_loadu_si128(texels + 1);
-                const __m128i c = _mm_loadu_si128(texels + 2), d = _mm_loadu_si128(texels + 3);
-                if (!anyAlpha(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)))) continue;
-                blendBlock(out + i * 4, a, layer);
-                blendBlock(out + i * 4 + 16, b, layer);
-                blendBlock(out + i * 4 + 32, c, layer);
-                blendBlock(out + i * 4 + 48, d, layer);
+            switch (alphasOf(passes[k])) {
+            case Alphas::own: nextLayer<Alphas::own>(out, passes[k], from, to); break;
+            case Alphas::line: nextLayer<Alphas::line>(out, passes[k], from, to); break;
+            case Alphas::rule: nextLayer<Alphas::rule>(out, passes[k], from, to); break;
             }
-            for (; i < to; i += 4)
-                blendBlock(out + i * 4, _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer.rgba + i * 4)), layer);
         }
     }
     return end;
