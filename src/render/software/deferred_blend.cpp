@@ -16,6 +16,20 @@ namespace qelo::software {
 namespace {
 
 #if defined(__SSE2__)
+// The counts of columns column to column + 3: the running sums of their
+// differences (set back to 0) from `carry` on, which becomes the last.
+inline __m128i countsOfFour(std::int32_t* differences, std::int32_t column, __m128i& carry)
+{
+    auto* fourDifferences = reinterpret_cast<__m128i*>(differences + column);
+    __m128i counts = _mm_loadu_si128(fourDifferences);
+    _mm_storeu_si128(fourDifferences, _mm_setzero_si128());
+    counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 4));
+    counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 8));
+    counts = _mm_add_epi32(counts, carry);
+    carry = _mm_shuffle_epi32(counts, 0xFF);
+    return counts;
+}
+
 // Columns [column, end) of a row, four at a time while four remain: the
 // counts are the running sums of the differences (from n on; set back to 0).
 // Four neighbours all still clear take their counts' values over zero from
@@ -29,13 +43,7 @@ std::int32_t blendFours(std::uint8_t* pixels, std::int32_t* differences, std::in
     const __m128i zero = _mm_setzero_si128();
     __m128i carry = _mm_set1_epi32(n);
     for (; column + 4 <= end; column += 4) {
-        auto* fourDifferences = reinterpret_cast<__m128i*>(differences + column);
-        __m128i counts = _mm_loadu_si128(fourDifferences);
-        _mm_storeu_si128(fourDifferences, zero);
-        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 4));
-        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 8));
-        counts = _mm_add_epi32(counts, carry);
-        carry = _mm_shuffle_epi32(counts, 0xFF);
+        const __m128i counts = countsOfFour(differences, column, carry);
         alignas(16) std::int32_t count[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(count), counts);
         auto* fourPixels = reinterpret_cast<__m128i*>(pixels + static_cast<std::size_t>(column) * 4);
@@ -69,16 +77,10 @@ inline __m128i clampedCounts(__m128i counts, __m128i settled)
 std::int32_t fillFours(std::uint8_t* pixels, std::int32_t* differences, std::int32_t column, std::int32_t end,
                        std::int32_t& n, const std::uint32_t* overZero, std::int32_t settled)
 {
-    const __m128i zero = _mm_setzero_si128(), settledLanes = _mm_set1_epi32(settled);
+    const __m128i settledLanes = _mm_set1_epi32(settled);
     __m128i carry = _mm_set1_epi32(n);
     for (; column + 4 <= end; column += 4) {
-        auto* fourDifferences = reinterpret_cast<__m128i*>(differences + column);
-        __m128i counts = _mm_loadu_si128(fourDifferences);
-        _mm_storeu_si128(fourDifferences, zero);
-        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 4));
-        counts = _mm_add_epi32(counts, _mm_slli_si128(counts, 8));
-        counts = _mm_add_epi32(counts, carry);
-        carry = _mm_shuffle_epi32(counts, 0xFF);
+        const __m128i counts = countsOfFour(differences, column, carry);
         alignas(16) std::int32_t count[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(count), clampedCounts(counts, settledLanes));
         const auto over = [&](std::int32_t k) { return static_cast<std::int32_t>(overZero[count[k]]); };
